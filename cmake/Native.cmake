@@ -1,0 +1,19 @@
+# Native build: the logic with a recording fake of the system, under GoogleTest and sanitizers.
+set(VLC_WARNINGS -Wall -Wextra -Werror)
+set(VLC_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+add_library(vellacord_core STATIC ${VLC_CORE_SOURCES})
+target_include_directories(vellacord_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(vellacord_core PUBLIC ${VLC_WARNINGS} ${VLC_SANITIZERS} -g)
+target_link_options(vellacord_core PUBLIC ${VLC_SANITIZERS})
+
+find_package(GTest REQUIRED)
+enable_testing()
+
+file(GLOB VLC_TEST_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp
+  ${CMAKE_SOURCE_DIR}/tests/fake/*.cpp)
+add_executable(vellacord_tests ${VLC_TEST_SOURCES})
+target_link_libraries(vellacord_tests PRIVATE vellacord_core GTest::gtest GTest::gtest_main GTest::gmock)
+include(GoogleTest)
+gtest_discover_tests(vellacord_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,28 @@
+// The plug-in's exported entry points and the module state behind them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "hostlink/ORVO_TLB.h"
+#include "platform/Platform.h"
+
+class TVellacord;
+
+// The plug-in's version, written to its settings and shown by its dialog as "6.003".
+constexpr std::int32_t kPluginVersion = 6003;
+// The host version this plug-in is built for; older hosts are refused.
+constexpr std::int32_t kRequiredHostVersion = 6000;
+
+// Module state: one set per loaded library, empty at load, alive from pinRun to pinAbort.
+extern Orvo_tlb::IPluginHost* HostPlugin;
+extern TVellacord* ThePlugin;
+extern std::string PluginPath;
+extern platform::Handle InstanceMutex;
+
+// The exports, C calling convention; the .def file gives them their underscored names.
+extern "C" {
+std::intptr_t VLC_CDECL pinRun(Orvo_tlb::IPluginHost* host);
+void VLC_CDECL pinAbort();
+const char* VLC_CDECL pinOpenPlayFile(const char* path);
+}
