@@ -58,7 +58,7 @@ struct OpenFileRequest {
 };
 
 class IPlatform {
-public:
+  public:
     virtual ~IPlatform() = default;
 
     // Named mutex.

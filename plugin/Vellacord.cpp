@@ -4,4 +4,6 @@ TVellacord::TVellacord(void* owner) : Owner(owner) {}
 
 TVellacord::~TVellacord() = default;
 
-const char* TVellacord::OpenPlayFile(const char* path) { return path; }
+const char* TVellacord::OpenPlayFile(const char* path) {
+    return path;
+}

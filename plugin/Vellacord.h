@@ -3,7 +3,7 @@
 #pragma once
 
 class TVellacord {
-public:
+  public:
     explicit TVellacord(void* owner);
     ~TVellacord();
     TVellacord(const TVellacord&) = delete;
@@ -13,6 +13,6 @@ public:
     // `path` itself.
     const char* OpenPlayFile(const char* path);
 
-private:
+  private:
     void* Owner;
 };

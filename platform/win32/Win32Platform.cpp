@@ -35,8 +35,12 @@ namespace platform {
 
 namespace {
 
-HWND Wnd(Handle h) { return reinterpret_cast<HWND>(h); }
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+HWND Wnd(Handle h) {
+    return reinterpret_cast<HWND>(h);
+}
+const wchar_t* Wide(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 const char kMessageWindowClass[] = "VellacordMessageWindow";
 
@@ -65,7 +69,7 @@ HINSTANCE ModuleOfThisCode() {
 }
 
 class Win32Platform final : public IPlatform {
-public:
+  public:
     Handle CreateMutex(const std::string& name) override {
         return reinterpret_cast<Handle>(::CreateMutexA(nullptr, FALSE, name.c_str()));
     }
@@ -128,7 +132,7 @@ public:
         auto* owned = new WindowProc(std::move(proc));
         // A hidden top-level (not message-only) window, so it also receives broadcasts.
         HWND hwnd = ::CreateWindowExA(0, kMessageWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance, owned);
+                                      nullptr, instance, owned);
         if (!hwnd) delete owned;
         return reinterpret_cast<Handle>(hwnd);
     }
@@ -170,7 +174,7 @@ public:
         for (;;) {
             const DWORD n =
                 ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buffer.data(),
-                                         static_cast<DWORD>(buffer.size()), file.c_str());
+                                           static_cast<DWORD>(buffer.size()), file.c_str());
             if (n + 1 < buffer.size()) return std::string(buffer.data(), n);
             buffer.resize(buffer.size() * 2);
         }
@@ -179,7 +183,7 @@ public:
                             const std::string& key,
                             const std::optional<std::string>& value) override {
         return ::WritePrivateProfileStringA(section.c_str(), key.c_str(),
-                                          value ? value->c_str() : nullptr, file.c_str());
+                                            value ? value->c_str() : nullptr, file.c_str());
     }
 
     std::optional<std::string> ReadRegistryDefault(RegRoot root,
@@ -194,8 +198,8 @@ public:
         if (RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
             std::vector<char> data(size + 1, '\0');
-            if (RegQueryValueExA(key, nullptr, nullptr, &type,
-                                 reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS)
+            if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                 &size) == ERROR_SUCCESS)
                 value = data.data();
         }
         RegCloseKey(key);
@@ -211,8 +215,8 @@ public:
         std::vector<char> commandLine(start.commandLine.begin(), start.commandLine.end());
         commandLine.push_back('\0');
         if (!::CreateProcessA(start.applicationName.c_str(), commandLine.data(), nullptr, nullptr,
-                            FALSE, 0, nullptr,
-                            start.currentDir ? start.currentDir->c_str() : nullptr, &si, &pi))
+                              FALSE, 0, nullptr,
+                              start.currentDir ? start.currentDir->c_str() : nullptr, &si, &pi))
             return 0;
         return reinterpret_cast<Handle>(pi.hProcess);
     }
@@ -249,7 +253,7 @@ public:
     std::string GetFullPathName(const std::string& path) override {
         std::vector<char> buffer(MAX_PATH * 4);
         const DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                         buffer.data(), nullptr);
+                                           buffer.data(), nullptr);
         return (n > 0 && n < buffer.size()) ? std::string(buffer.data(), n) : path;
     }
 
@@ -282,8 +286,8 @@ public:
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override {
         if (text.empty()) return {};
         const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-        const int n = WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
+        const int n = WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), nullptr,
+                                          0, nullptr, nullptr);
         std::string out(n, '\0');
         WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), out.data(), n,
                             nullptr, nullptr);

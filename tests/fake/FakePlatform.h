@@ -32,7 +32,7 @@ using Exports = std::map<std::string, void*>;
 using ComFactory = std::function<platform::HResult(const platform::Guid& iid, void** object)>;
 
 class FakePlatform : public platform::IPlatform {
-public:
+  public:
     FakePlatform();
     ~FakePlatform() override;
 
@@ -146,7 +146,7 @@ public:
     std::u16string ToUtf16(const std::string& bytes, unsigned codePage) override;
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override;
 
-private:
+  private:
     void Record(std::string line) { calls.push_back(std::move(line)); }
 
     std::map<std::string, int> mutexRefs_;

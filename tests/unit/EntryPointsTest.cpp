@@ -12,7 +12,7 @@ using ::testing::IsEmpty;
 namespace {
 
 class EntryPoints : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { pinAbort(); }
 
     fake::FakePlatform os;
@@ -79,7 +79,8 @@ TEST_F(EntryPoints, SecondInstanceIsRefusedSilently) {
     const std::string handle = fake::Hex(InstanceMutex);
     os.ClearCalls();
     pinAbort();
-    EXPECT_THAT(os.calls, ElementsAre("ReleaseMutex(" + handle + ")", "CloseHandle(" + handle + ")"));
+    EXPECT_THAT(os.calls,
+                ElementsAre("ReleaseMutex(" + handle + ")", "CloseHandle(" + handle + ")"));
     EXPECT_EQ(InstanceMutex, 0u);
 }
 
