@@ -7,6 +7,7 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -143,24 +144,28 @@ class Win32Platform final : public IPlatform {
     }
 
     std::optional<std::string> GetOpenFileName(const OpenFileRequest& request) override {
-        std::string filter = request.filter;  // '|' separated; the system wants NUL separators
-        for (char& c : filter)
-            if (c == '|') c = '\0';
-        filter.append(2, '\0');
-        std::vector<char> file(MAX_PATH * 4, '\0');
-        request.initialFile.copy(file.data(), file.size() - 1);
-        OPENFILENAMEA ofn{};
+        // Wide dialog: its texts may be in a code page other than the process's.
+        const unsigned textPage = request.textCodePage ? request.textCodePage : CP_ACP;
+        std::u16string filter = ToUtf16(request.filter, textPage);
+        for (char16_t& c : filter)
+            if (c == u'|') c = u'\0';
+        filter.append(2, u'\0');
+        const std::u16string title = ToUtf16(request.title, textPage);
+        const std::u16string defaultExt = ToUtf16(request.defaultExt, CP_ACP);
+        std::u16string file = ToUtf16(request.initialFile, CP_ACP);
+        file.resize(std::max<std::size_t>(file.size() + 1, 32768), u'\0');
+        OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = Wnd(request.owner);
-        ofn.lpstrFilter = filter.c_str();
+        ofn.lpstrFilter = Wide(filter);
         ofn.nFilterIndex = request.filterIndex;
-        ofn.lpstrFile = file.data();
+        ofn.lpstrFile = reinterpret_cast<wchar_t*>(file.data());
         ofn.nMaxFile = static_cast<DWORD>(file.size());
-        ofn.lpstrTitle = request.title.c_str();
-        ofn.lpstrDefExt = request.defaultExt.empty() ? nullptr : request.defaultExt.c_str();
+        ofn.lpstrTitle = Wide(title);
+        ofn.lpstrDefExt = defaultExt.empty() ? nullptr : Wide(defaultExt);
         ofn.Flags = request.flags | OFN_EXPLORER;
-        if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
-        return std::string(file.data());
+        if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+        return FromUtf16(std::u16string(file.c_str()), CP_ACP);
     }
 
     std::intptr_t ShellExecute(Handle parent, const std::string& file, int show) override {
