@@ -27,9 +27,8 @@ void TVellacord::BuildMenu() {
     auto add = [this](TORVOMenu* parent, const char* caption, Handler handler) -> TORVOMenu* {
         if (!parent) return nullptr;
         TORVOMenu* item = parent->AddChild(caption, platform::kCodePage932);
-        if (item && handler) item->OnClick = [this, handler](TORVOMenu* sender) {
-            (this->*handler)(sender);
-        };
+        if (item && handler)
+            item->OnClick = [this, handler](TORVOMenu* sender) { (this->*handler)(sender); };
         return item;
     };
     TORVOMenu* settingsRoot = link->GetMenu(kSettingsMenuRoot);
@@ -102,8 +101,8 @@ void TVellacord::ChooseOtherConfig(TORVOMenu*) {
     request.textCodePage = platform::kCodePage932;
     request.filterIndex = 1;
     request.initialFile = GetConfigFor(path);
-    request.flags = platform::kOfnHideReadOnly | platform::kOfnPathMustExist |
-                    platform::kOfnFileMustExist;
+    request.flags =
+        platform::kOfnHideReadOnly | platform::kOfnPathMustExist | platform::kOfnFileMustExist;
     const auto chosen = platform::Os().GetOpenFileName(request);
     if (!chosen) return;
     platform::Os().WriteProfileString(SettingsFile(), kPerFileSection, path, *chosen);
@@ -124,4 +123,6 @@ void TVellacord::ShowHelp(TORVOMenu*) {
                                 platform::kSwShowNormal);
 }
 
-void TVellacord::ExitPlugin(TORVOMenu*) { Link->Abort(); }
+void TVellacord::ExitPlugin(TORVOMenu*) {
+    Link->Abort();
+}

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/Mbcs.h"
 #include "plugin/Vellacord.h"
 #include "plugin/main.h"
-#include "platform/Mbcs.h"
 
 namespace {
 
@@ -31,7 +31,9 @@ void WriteInt(const std::string& file, const std::string& key, std::int32_t valu
 
 }  // namespace
 
-std::string TVellacord::SettingsFile() const { return mbcs::ChangeFileExt(PluginPath, ".ini"); }
+std::string TVellacord::SettingsFile() const {
+    return mbcs::ChangeFileExt(PluginPath, ".ini");
+}
 
 void TVellacord::LoadSettings() {
     const std::string file = SettingsFile();

@@ -7,7 +7,7 @@
 #include <memory>
 
 class ISettingsDialog {
-public:
+  public:
     virtual ~ISettingsDialog() = default;
     // Shows the dialog modeless (returns at once) and brings it to the front.
     virtual void Show() = 0;

@@ -7,7 +7,7 @@
 #include "platform/Mbcs.h"
 
 class TStringList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     const std::string& operator[](int index) const { return items_[index]; }
     // Index of the first text equal to `text` without regard to case, or -1.
@@ -25,6 +25,6 @@ public:
     }
     void Clear() { items_.clear(); }
 
-private:
+  private:
     std::vector<std::string> items_;
 };

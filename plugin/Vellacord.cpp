@@ -1,7 +1,7 @@
 #include "plugin/Vellacord.h"
 
-#include "plugin/main.h"
 #include "platform/Mbcs.h"
+#include "plugin/main.h"
 
 TVellacord::TVellacord(void* Owner) : Owner(Owner) {
     Link = std::make_unique<TORVO>(Owner);

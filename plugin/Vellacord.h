@@ -16,18 +16,20 @@
 // items on its own (Bind, Unbind, a delete notification), so the item is looked up again on
 // every use and a destroyed one is never touched.
 class TMenuRef {
-public:
+  public:
     TMenuRef() = default;
     explicit TMenuRef(TORVOMenu* item) : Id_(item ? item->Id : 0) {}
-    TORVOMenu* Get(const TORVO* link) const { return (Id_ && link) ? link->FindMenu(Id_) : nullptr; }
+    TORVOMenu* Get(const TORVO* link) const {
+        return (Id_ && link) ? link->FindMenu(Id_) : nullptr;
+    }
     std::int32_t Id() const { return Id_; }
 
-private:
+  private:
     std::int32_t Id_ = 0;
 };
 
 class TVellacord {
-public:
+  public:
     explicit TVellacord(void* Owner);
     ~TVellacord();
     TVellacord(const TVellacord&) = delete;
@@ -88,7 +90,7 @@ public:
 
     void* const Owner;
 
-private:
+  private:
     // Drops the cache entry at `index` and deletes its file; used when a conversion failed, so
     // that a partly written file is never taken for a hit later.
     void DropEntry(int index);

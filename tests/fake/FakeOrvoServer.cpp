@@ -269,7 +269,12 @@ platform::HResult FakeOrvoServer::AddItem(Long window, Long parentId, Bstr capti
 
 platform::HResult FakeOrvoServer::DeleteItem(Long id) {
     log.push_back("Menu.DeleteItem(" + Hex(static_cast<std::uint32_t>(id)) + ")");
-    menuItems.erase(id);
+    // Like a real menu, a submenu goes with its items.
+    std::vector<Long> doomed{id};
+    for (std::size_t i = 0; i < doomed.size(); ++i)
+        for (const auto& [child, item] : menuItems)
+            if (item.parent == doomed[i]) doomed.push_back(child);
+    for (Long d : doomed) menuItems.erase(d);
     return platform::kSOk;
 }
 
