@@ -1,12 +1,12 @@
 // The player's design, tool list, colours, fonts and form image.
 #include "hostlink/font.h"
-#include "tests/unit/OrvoFixture.h"
+#include "tests/unit/CompanionFixture.h"
 
 namespace {
 
 constexpr char kIni[] = "C:\\Player\\ORVO.ini";
 
-class Appearance : public OrvoFixture {
+class Appearance : public CompanionFixture {
   protected:
     Appearance() {
         orvo->ExePath = "C:\\Player\\ORVO.EXE";

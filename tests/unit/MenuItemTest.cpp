@@ -1,5 +1,5 @@
 // A menu item's own player operations: caption, enabled state, adding and deleting children.
-#include "tests/unit/OrvoFixture.h"
+#include "tests/unit/CompanionFixture.h"
 
 namespace {
 
@@ -7,7 +7,7 @@ namespace {
 const std::string kSettings932 = "\x90\xdd\x92\xe8";
 const std::u16string kSettings16 = u"\u8A2D\u5B9A";
 
-class MenuItem : public OrvoFixture {
+class MenuItem : public CompanionFixture {
   protected:
     TORVOMenu* Root() { return orvo->GetMenu(0x9000); }
 };

@@ -1,11 +1,11 @@
-// A TORVO on the fake platform, with the fake automation server attached as a successful Bind
-// leaves it. Player calls and system calls land in one log, so "nothing reached the player" is
-// an empty log.
+// A TORVO in a recording world: the fake system and the fake player share one call log.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,38 +16,49 @@
 class OrvoFixture : public ::testing::Test {
   protected:
     static constexpr platform::Handle kPlayerWindow = 0x5150;
-
-    OrvoFixture() { os.ClearCalls(); }
-
-    ~OrvoFixture() override {
-        orvo.reset();
-        EXPECT_EQ(os.liveBstrs, 0) << "an automation string was not freed";
-    }
-
-    // The four interfaces, held as Bind holds them.
-    void AttachServer() {
-        server.AddRef();
-        orvo->ControlIntf.Reset(server.Control());
-        server.AddRef();
-        orvo->PlayListIntf.Reset(server.PlayList());
-        server.AddRef();
-        orvo->LyricsIntf.Reset(server.Lyrics());
-        server.AddRef();
-        orvo->MenuIntf.Reset(server.Menu());
-        orvo->HostWnd = kPlayerWindow;
-        orvo->Bound = true;
-        os.ClearCalls();
-    }
-
-    bool Logged(const std::string& line) const {
-        return std::find(os.calls.begin(), os.calls.end(), line) != os.calls.end();
-    }
-
-    int CountLogged(const std::string& line) const {
-        return static_cast<int>(std::count(os.calls.begin(), os.calls.end(), line));
-    }
+    static constexpr const char* kAppPaths =
+        "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ORVO.EXE";
+    static constexpr const char* kUserKey = "HKCU\\Software\\QUARN\\ORVO";
 
     fake::FakePlatform os;
     fake::FakeOrvoServer server{os.calls};
-    std::unique_ptr<TORVO> orvo = std::make_unique<TORVO>(nullptr);
+
+    OrvoFixture() {
+        os.windowsByClass["TFormORVO"] = kPlayerWindow;
+        os.registry[kAppPaths] = "C:\\Player\\ORVO.EXE";
+        os.comClasses.push_back(
+            {Orvo_tlb::CLSID_ORVOControl, [this](const platform::Guid& iid, void** object) {
+                 return server.QueryInterface(iid, object);
+             }});
+    }
+
+    std::unique_ptr<TORVO> Make() { return std::make_unique<TORVO>(nullptr); }
+
+    std::unique_ptr<TORVO> MakeBound() {
+        auto orvo = Make();
+        orvo->Bind();
+        EXPECT_TRUE(orvo->Bound);
+        os.ClearCalls();
+        return orvo;
+    }
+
+    // Delivers one "WM_ORVO" message as the system would.
+    static std::intptr_t Deliver(TORVO& orvo, std::uint32_t wParam, std::uint32_t lParam) {
+        return orvo.WndProc(orvo.MessageId, wParam,
+                            static_cast<std::intptr_t>(static_cast<std::int32_t>(lParam)));
+    }
+
+    // The recorded calls that begin with one of `prefixes`, in order.
+    std::vector<std::string> Only(std::initializer_list<std::string> prefixes) const {
+        std::vector<std::string> out;
+        for (const auto& c : os.calls)
+            for (const auto& p : prefixes)
+                if (c.compare(0, p.size(), p) == 0) {
+                    out.push_back(c);
+                    break;
+                }
+        return out;
+    }
+
+    std::string Win(platform::Handle h) const { return fake::Hex(h); }
 };

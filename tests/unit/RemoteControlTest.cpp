@@ -2,7 +2,7 @@
 // player's interface, and what a failed read leads to.
 #include <functional>
 
-#include "tests/unit/OrvoFixture.h"
+#include "tests/unit/CompanionFixture.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ bool IsFlag(const ReadCase& c) {
            std::string(c.property) == "Visible";
 }
 
-using RemoteControl = OrvoFixture;
+using RemoteControl = CompanionFixture;
 
 TEST_F(RemoteControl, UnboundReadsGiveNeutralValuesWithoutAnyCall) {
     for (const ReadCase& c : kReads) EXPECT_EQ(c.read(*orvo), c.neutral) << c.property;

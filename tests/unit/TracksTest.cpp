@@ -1,9 +1,9 @@
 // Track records, the playlist, lyrics lines and the display text as the player hands them over.
-#include "tests/unit/OrvoFixture.h"
+#include "tests/unit/CompanionFixture.h"
 
 namespace {
 
-using Tracks = OrvoFixture;
+using Tracks = CompanionFixture;
 
 fake::HostTrack CdTrack(std::int32_t kind, std::uint32_t packed, const std::u16string& path) {
     fake::HostTrack t;
