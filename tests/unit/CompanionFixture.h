@@ -1,6 +1,5 @@
-// A TORVO on the fake platform, with the fake automation server attached as a successful Bind
-// leaves it. Player calls and system calls land in one log, so "nothing reached the player" is
-// an empty log.
+// A TORVO on the fake platform, bound on demand to the fake automation server. Player calls and
+// system calls land in one log, so "nothing reached the player" is an empty log.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,18 +23,18 @@ class CompanionFixture : public ::testing::Test {
         EXPECT_EQ(os.liveBstrs, 0) << "an automation string was not freed";
     }
 
-    // The four interfaces, held as Bind holds them.
+    // Binds to the fake player through the system's class registry, as in the player's process.
     void AttachServer() {
-        server.AddRef();
-        orvo->ControlIntf.Reset(server.Control());
-        server.AddRef();
-        orvo->PlayListIntf.Reset(server.PlayList());
-        server.AddRef();
-        orvo->LyricsIntf.Reset(server.Lyrics());
-        server.AddRef();
-        orvo->MenuIntf.Reset(server.Menu());
-        orvo->HostWnd = kPlayerWindow;
-        orvo->Bound = true;
+        if (!registered_) {
+            os.windowsByClass["TFormORVO"] = kPlayerWindow;
+            os.comClasses.push_back(
+                {Orvo_tlb::CLSID_ORVOControl, [this](const platform::Guid& iid, void** object) {
+                     return server.QueryInterface(iid, object);
+                 }});
+            registered_ = true;
+        }
+        orvo->Bind();
+        ASSERT_TRUE(orvo->Bound);
         os.ClearCalls();
     }
 
@@ -50,4 +49,7 @@ class CompanionFixture : public ::testing::Test {
     fake::FakePlatform os;
     fake::FakeOrvoServer server{os.calls};
     std::unique_ptr<TORVO> orvo = std::make_unique<TORVO>(nullptr);
+
+  private:
+    bool registered_ = false;
 };
