@@ -102,6 +102,9 @@ TEST_F(Tracks, TrackRecordsRoundTripWithTheirTextsConverted) {
     EXPECT_EQ(back.Value5, 15);
     EXPECT_EQ(back.Value6, 16);
     EXPECT_EQ(back.Spare, 0);
+    // Five texts handed over and five handed back, each freed again.
+    EXPECT_EQ(os.bstrAllocations, 10);
+    EXPECT_EQ(os.liveBstrs, 0);
 }
 
 TEST_F(Tracks, TrackNumberOutsideSixteenBitsSpillsIntoTheDrive) {
