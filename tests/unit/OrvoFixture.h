@@ -32,7 +32,15 @@ class OrvoFixture : public ::testing::Test {
              }});
     }
 
-    std::unique_ptr<TORVO> Make() { return std::make_unique<TORVO>(nullptr); }
+    // Every automation string handed over in a test is freed by its end.
+    void TearDown() override { EXPECT_EQ(os.liveBstrs, 0); }
+
+    // A new component; its announcement to every client (itself included) already delivered.
+    std::unique_ptr<TORVO> Make() {
+        auto orvo = std::make_unique<TORVO>(nullptr);
+        os.PumpMessages();
+        return orvo;
+    }
 
     std::unique_ptr<TORVO> MakeBound() {
         auto orvo = Make();
