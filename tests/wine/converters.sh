@@ -23,7 +23,7 @@ while IFS= read -r line; do
     echo "$line"
     count "$line"
     case "$line" in *"failed in the program") ran=yes ;; esac
-done < <(WINEDEBUG=-all WINEPREFIX="$prefix" timeout 300 wine converters_wine_test.exe 2>"$work/wine.err")
+done < <(WINEDEBUG=-all WINEPREFIX="$prefix" timeout 300 "${WINE:-wine}" converters_wine_test.exe 2>"$work/wine.err")
 if [ "$ran" != yes ]; then
     echo "FAIL the Wine program ran to its end ($(head -c 200 "$work/wine.err" | tr '\n' ' '))"
     count "FAIL x"
