@@ -1,4 +1,5 @@
-# Cross toolchain: 64-bit Windows (the Wine twin: this machine kind runs no 32-bit code) with the posix-threads MinGW-w64 compiler.
+# Cross toolchain: 64-bit Windows with the posix-threads MinGW-w64 compiler. Only for running
+# the Wine suite on machines that cannot execute 32-bit code; the product is the 32-bit build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
