@@ -17,12 +17,9 @@ TORVOMenu::~TORVOMenu() {
 }
 
 TORVOMenu* TORVO::GetMenu(std::int32_t Id) {
-    if (Id == 0) return nullptr;
-    for (int i = 0; i < 4; ++i)
-        if (kRootMenuIds[i] == Id) return RootMenus[i];
-    if (!MenuList) return nullptr;
-    for (TORVOMenu* item : *MenuList)
-        if (item->Id == Id) return item;
+    if (TORVOMenu* known = FindMenu(Id)) return known;
+    // An id the host reported but this client never met becomes a plain item.
+    if (Id == 0 || !MenuList) return nullptr;
     auto* item = new TORVOMenu(this, Id);  // owned by this component
     MenuList->push_back(item);
     return item;
