@@ -135,6 +135,9 @@ class IPlatform {
                                      void** object) = 0;
     virtual Bstr SysAllocString(const std::u16string& text) = 0;
     virtual void SysFreeString(Bstr text) = 0;
+    // The system's own description of a status code, in the ANSI code page, without a trailing
+    // line break; empty when the system has none.
+    virtual std::string DescribeStatus(HResult status) = 0;
 
     // UTF-16 text.
     virtual unsigned AnsiCodePage() = 0;

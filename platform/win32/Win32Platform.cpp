@@ -46,11 +46,10 @@ const wchar_t* Wide(const std::u16string& s) {
 const char kMessageWindowClass[] = "VellacordMessageWindow";
 
 // The procedure of every message window created here; the WindowProc lives with the window.
+// The WindowProc is attached only once CreateWindowExA has returned: the messages of creation
+// (WM_NCCREATE and the rest) go to the default procedure, because the owner of the WindowProc
+// does not know its window's handle before then and would answer them for no window.
 LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
     auto* proc = reinterpret_cast<WindowProc*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY && proc) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -133,8 +132,12 @@ class Win32Platform final : public IPlatform {
         auto* owned = new WindowProc(std::move(proc));
         // A hidden top-level (not message-only) window, so it also receives broadcasts.
         HWND hwnd = ::CreateWindowExA(0, kMessageWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                      nullptr, instance, owned);
-        if (!hwnd) delete owned;
+                                      nullptr, instance, nullptr);
+        if (!hwnd) {
+            delete owned;
+            return 0;
+        }
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned));
         return reinterpret_cast<Handle>(hwnd);
     }
     void DestroyWindow(Handle window) override { ::DestroyWindow(Wnd(window)); }
@@ -223,6 +226,7 @@ class Win32Platform final : public IPlatform {
                               FALSE, 0, nullptr,
                               start.currentDir ? start.currentDir->c_str() : nullptr, &si, &pi))
             return 0;
+        ::CloseHandle(pi.hThread);  // only the process is waited on
         return reinterpret_cast<Handle>(pi.hProcess);
     }
     std::uint32_t WaitForInputIdle(Handle process, std::uint32_t timeoutMs) override {
@@ -277,6 +281,18 @@ class Win32Platform final : public IPlatform {
             reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size())));
     }
     void SysFreeString(Bstr text) override { ::SysFreeString(reinterpret_cast<BSTR>(text)); }
+    std::string DescribeStatus(HResult status) override {
+        char* text = nullptr;
+        const DWORD n = ::FormatMessageA(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+        std::string out = n && text ? std::string(text, n) : std::string();
+        if (text) LocalFree(text);
+        while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' '))
+            out.pop_back();
+        return out;
+    }
 
     unsigned AnsiCodePage() override { return GetACP(); }
     std::u16string ToUtf16(const std::string& bytes, unsigned codePage) override {

@@ -233,7 +233,10 @@ platform::HResult FakeOrvoServer::SetTrackInfo(Long index, Bstr text0, Bstr text
 }
 
 platform::HResult FakeOrvoServer::get_Lines(Long* value) {
-    return Read("Lines", value, static_cast<Long>(lyrics.size()));
+    // properties["Lines"], when set, overrides the count of `lyrics` (a player may answer any).
+    const auto it = properties.find("Lines");
+    return Read("Lines", value,
+                it != properties.end() ? it->second : static_cast<Long>(lyrics.size()));
 }
 
 platform::HResult FakeOrvoServer::GetLyrics(Long index, Long* number, Bstr* text, Long* adjust,

@@ -451,6 +451,11 @@ platform::Bstr FakePlatform::SysAllocString(const std::u16string& text) {
     return block + 2;
 }
 
+std::string FakePlatform::DescribeStatus(platform::HResult status) {
+    const auto it = statusDescriptions.find(status);
+    return it == statusDescriptions.end() ? std::string() : it->second;
+}
+
 void FakePlatform::SysFreeString(platform::Bstr text) {
     if (!text) return;
     --liveBstrs;

@@ -87,6 +87,7 @@ class FakePlatform : public platform::IPlatform {
 
     std::vector<std::pair<platform::Guid, ComFactory>> comClasses;
     platform::HResult coInitializeResult = platform::kSOk;
+    std::map<platform::HResult, std::string> statusDescriptions;  // others: none
     int liveBstrs = 0;
     int bstrAllocations = 0;
 
@@ -142,6 +143,7 @@ class FakePlatform : public platform::IPlatform {
                                        const platform::Guid& iid, void** object) override;
     platform::Bstr SysAllocString(const std::u16string& text) override;
     void SysFreeString(platform::Bstr text) override;
+    std::string DescribeStatus(platform::HResult status) override;
     unsigned AnsiCodePage() override;
     std::u16string ToUtf16(const std::string& bytes, unsigned codePage) override;
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override;
