@@ -27,9 +27,12 @@ TEST_F(EntryPoints, AcceptedStartCreatesThePluginObject) {
     EXPECT_EQ(HostPlugin, &host);
     EXPECT_EQ(PluginPath, host.pluginFileName);
     EXPECT_NE(InstanceMutex, 0u);
-    EXPECT_THAT(os.calls, ElementsAre("Host.AcceptsVersion(6000)", "Host.HostVersion()",
-                                      "CreateMutex(\"Vellacord\")", "GetLastError() -> 0",
-                                      "Host.PluginFileName()", "Host.PluginOwner()"));
+    // The entry point's own calls; the plug-in object's construction follows them.
+    const std::vector<std::string> first(
+        os.calls.begin(), os.calls.begin() + std::min<std::size_t>(6, os.calls.size()));
+    EXPECT_THAT(first, ElementsAre("Host.AcceptsVersion(6000)", "Host.HostVersion()",
+                                   "CreateMutex(\"Vellacord\")", "GetLastError() -> 0",
+                                   "Host.PluginFileName()", "Host.PluginOwner()"));
 }
 
 TEST_F(EntryPoints, TooOldHostIsRefusedWithBeepAndWarning) {
