@@ -19,3 +19,12 @@ foreach(standin host smfk32 rcpcv)
     add_subdirectory(standins/${standin})
   endif()
 endforeach()
+
+# The settings dialog's window on its own, driven without the host, for the Wine suite.
+add_executable(dialog_test ${CMAKE_SOURCE_DIR}/tests/wine/dialog/DialogTest.cpp
+  ${CMAKE_SOURCE_DIR}/platform/Platform.cpp ${CMAKE_SOURCE_DIR}/ui/FormMainLayout.cpp
+  ${VLC_WIN32_SOURCES})
+target_include_directories(dialog_test PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(dialog_test PRIVATE ${VLC_WIN32_FLAGS})
+target_link_options(dialog_test PRIVATE ${VLC_STATIC_RUNTIME})
+target_link_libraries(dialog_test PRIVATE ole32 oleaut32 user32 gdi32 comdlg32 comctl32 shell32 advapi32)

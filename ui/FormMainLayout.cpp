@@ -22,7 +22,7 @@ const char kFormFontFace[] =
     "\x82l\x82r \x82o\x83S\x83V\x83"
     "b\x83N";  // ＭＳ Ｐゴシック
 const char kTitleFontFace[] = "Century";
-const char kVersionNotice[] = "Copyright (C) Vellacord developers";
+const char kVersionNotice[] = "(C) Vellacord developers";
 
 using K = ControlKind;
 using P = ControlParent;
