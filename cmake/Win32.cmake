@@ -20,6 +20,9 @@ foreach(standin host smfk32 rcpcv)
   endif()
 endforeach()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/converters/CMakeLists.txt)
-  add_subdirectory(tests/wine/converters)
-endif()
+# Wine test programs, each in its own folder.
+foreach(suite converters dialog)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/${suite}/CMakeLists.txt)
+    add_subdirectory(tests/wine/${suite})
+  endif()
+endforeach()

@@ -17,3 +17,8 @@ using SettingsDialogFactory = std::function<std::unique_ptr<ISettingsDialog>(voi
 
 // The factory in use; empty until the dialog's module installs one.
 SettingsDialogFactory& SettingsDialogMaker();
+
+// Installs the settings dialog's factory into `SettingsDialogMaker`; defined by the dialog's
+// module and called once at the plug-in's start, so that it works the same in a DLL (where
+// no static initializer of the dialog's module can be relied upon to be linked in).
+void InstallSettingsDialog();

@@ -34,6 +34,7 @@ extern "C" std::intptr_t VLC_CDECL pinRun(Orvo_tlb::IPluginHost* host) {
 
     const char* fileName = host->PluginFileName();
     PluginPath = fileName ? fileName : "";
+    InstallSettingsDialog();
     ThePlugin = new TVellacord(host->PluginOwner());
     return reinterpret_cast<std::intptr_t>(ThePlugin);
 }

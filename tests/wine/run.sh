@@ -140,5 +140,23 @@ else
     fail "ja_JP.UTF-8" "locale not generated (run scripts/setup.sh)"
 fi
 rm -f "/tmp/vellacord-wine-count.$$"
+
+# Suites of their own, each ending in its own count, added to this one's.
+subsuite() {  # subsuite NAME COMMAND...
+    local name=$1 log line p f
+    shift
+    log=$(mktemp)
+    "$@" 2>&1 | tee "$log" | grep -vE '^[0-9]+ passed, [0-9]+ failed$'
+    line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+    rm -f "$log"
+    if [ -z "$line" ]; then fail "$name" "ended without a count"; return; fi
+    p=${line%% passed*} f=${line#*, } f=${f%% failed}
+    PASSED=$((PASSED + p)) FAILED=$((FAILED + f))
+    echo "     ($name: $line)"
+}
+OUTPUTS=${VLC_TEST_OUTPUTS:-$ROOT/build/test-outputs}
+mkdir -p "$OUTPUTS"
+subsuite "converter bindings" env WINE="$WINE" "$ROOT/tests/wine/converters.sh" "$VLC_WIN_BUILD"
+subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]
