@@ -11,6 +11,8 @@ class ISettingsDialog {
     virtual ~ISettingsDialog() = default;
     // Shows the dialog modeless (returns at once) and brings it to the front.
     virtual void Show() = 0;
+    // Whether the dialog is on screen (shown and not closed since).
+    virtual bool Visible() const = 0;
 };
 
 using SettingsDialogFactory = std::function<std::unique_ptr<ISettingsDialog>(void* Owner)>;

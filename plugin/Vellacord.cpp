@@ -44,7 +44,9 @@ TVellacord::~TVellacord() {
 }
 
 void TVellacord::UserNotify(TORVO*, std::uint32_t Event, std::int32_t) {
-    if (Event == 2) SettingsDialog.reset();
+    // The dialog posts code 2 when it closes. Shown again before the notice arrived, it stays:
+    // the user is looking at it, and its next close posts another notice.
+    if (Event == 2 && SettingsDialog && !SettingsDialog->Visible()) SettingsDialog.reset();
 }
 
 void TVellacord::ConverterProgress(std::int32_t Progress, bool&) {

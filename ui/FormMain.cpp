@@ -70,6 +70,10 @@ void TFormMain::Fill() {
     view.SetChecked(FormControl::CheckBoxSMFKCC64, options.CC64 == 0);
 }
 
+bool TFormMain::Visible() const {
+    return View_->Visible();
+}
+
 void TFormMain::Show() {
     View_->Show();
 }

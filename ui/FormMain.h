@@ -24,6 +24,7 @@ class TFormMain : public ISettingsDialog, private ui::IFormMainEvents {
     TFormMain& operator=(const TFormMain&) = delete;
 
     void Show() override;
+    bool Visible() const override;
 
     // ---- handlers ----
     void BtnOKClick() override;

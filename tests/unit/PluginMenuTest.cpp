@@ -135,7 +135,12 @@ TEST_F(PluginMenu, ExitAsksTheHostToEndThisClient) {
 struct FakeDialog : ISettingsDialog {
     explicit FakeDialog(int& shows, int& alive) : shows(shows), alive(alive) { ++alive; }
     ~FakeDialog() override { --alive; }
-    void Show() override { ++shows; }
+    void Show() override {
+        ++shows;
+        visible = true;
+    }
+    bool Visible() const override { return visible; }
+    bool visible = false;
     int& shows;
     int& alive;
 };
@@ -143,11 +148,11 @@ struct FakeDialog : ISettingsDialog {
 TEST_F(PluginMenu, PropertiesShowOneDialogThatTheUserNotificationDestroys) {
     int shows = 0, alive = 0;
     void* owner = nullptr;
+    Start();  // installs the real dialog; replaced by the fake below
     SettingsDialogMaker() = [&](void* o) {
         owner = o;
         return std::make_unique<FakeDialog>(shows, alive);
     };
-    Start();
     Notify(kMenuClick, HostItem(messages::kMenuPlugin));  // the item in root 0x4000
     Notify(kMenuClick, HostItem(messages::kMenuProperties));
     EXPECT_EQ(shows, 2);
@@ -156,6 +161,9 @@ TEST_F(PluginMenu, PropertiesShowOneDialogThatTheUserNotificationDestroys) {
 
     Notify(0x80000001, 0);  // another user code
     EXPECT_EQ(alive, 1);
+    Notify(0x80000002, 0);  // the dialog was shown again before the notice came: it stays
+    EXPECT_EQ(alive, 1);
+    static_cast<FakeDialog*>(ThePlugin->SettingsDialog.get())->visible = false;
     Notify(0x80000002, 0);
     EXPECT_EQ(alive, 0);
     Notify(0x80000002, 0);  // nothing left to destroy
