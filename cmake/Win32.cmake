@@ -19,3 +19,7 @@ foreach(standin host smfk32 rcpcv)
     add_subdirectory(standins/${standin})
   endif()
 endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/converters/CMakeLists.txt)
+  add_subdirectory(tests/wine/converters)
+endif()

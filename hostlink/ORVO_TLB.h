@@ -56,91 +56,91 @@ struct IDispatchIntf : IUnknownIntf {
 };
 
 struct IORVOControl : IDispatchIntf {
-    virtual HResult VLC_STDCALL get_Version(Long* value) = 0;      // 7
-    virtual HResult VLC_STDCALL CheckVersion(Long version) = 0;    // 8
-    virtual HResult VLC_STDCALL get_Handle(Long* value) = 0;       // 9
-    virtual HResult VLC_STDCALL get_Visible(Long* value) = 0;      // 10
-    virtual HResult VLC_STDCALL set_Visible(Long value) = 0;       // 11
-    virtual HResult VLC_STDCALL get_Left(Long* value) = 0;         // 12
-    virtual HResult VLC_STDCALL set_Left(Long value) = 0;          // 13
-    virtual HResult VLC_STDCALL get_Top(Long* value) = 0;          // 14
-    virtual HResult VLC_STDCALL set_Top(Long value) = 0;           // 15
-    virtual HResult VLC_STDCALL get_Width(Long* value) = 0;        // 16
-    virtual HResult VLC_STDCALL get_Height(Long* value) = 0;       // 17
-    virtual HResult VLC_STDCALL get_PlayStatus(Long* value) = 0;   // 18
-    virtual HResult VLC_STDCALL get_Track(Long* value) = 0;        // 19
-    virtual HResult VLC_STDCALL set_Track(Long value) = 0;         // 20
-    virtual HResult VLC_STDCALL get_Position(Long* value) = 0;     // 21
-    virtual HResult VLC_STDCALL set_Position(Long value) = 0;      // 22
-    virtual HResult VLC_STDCALL get_Length(Long* value) = 0;       // 23
-    virtual HResult VLC_STDCALL get_Volume(Long* value) = 0;       // 24
-    virtual HResult VLC_STDCALL set_Volume(Long value) = 0;        // 25
-    virtual HResult VLC_STDCALL get_Counter(Long* value) = 0;      // 26
-    virtual HResult VLC_STDCALL set_Counter(Long value) = 0;       // 27
+    virtual HResult VLC_STDCALL get_Version(Long* value) = 0;            // 7
+    virtual HResult VLC_STDCALL CheckVersion(Long version) = 0;          // 8
+    virtual HResult VLC_STDCALL get_Handle(Long* value) = 0;             // 9
+    virtual HResult VLC_STDCALL get_Visible(Long* value) = 0;            // 10
+    virtual HResult VLC_STDCALL set_Visible(Long value) = 0;             // 11
+    virtual HResult VLC_STDCALL get_Left(Long* value) = 0;               // 12
+    virtual HResult VLC_STDCALL set_Left(Long value) = 0;                // 13
+    virtual HResult VLC_STDCALL get_Top(Long* value) = 0;                // 14
+    virtual HResult VLC_STDCALL set_Top(Long value) = 0;                 // 15
+    virtual HResult VLC_STDCALL get_Width(Long* value) = 0;              // 16
+    virtual HResult VLC_STDCALL get_Height(Long* value) = 0;             // 17
+    virtual HResult VLC_STDCALL get_PlayStatus(Long* value) = 0;         // 18
+    virtual HResult VLC_STDCALL get_Track(Long* value) = 0;              // 19
+    virtual HResult VLC_STDCALL set_Track(Long value) = 0;               // 20
+    virtual HResult VLC_STDCALL get_Position(Long* value) = 0;           // 21
+    virtual HResult VLC_STDCALL set_Position(Long value) = 0;            // 22
+    virtual HResult VLC_STDCALL get_Length(Long* value) = 0;             // 23
+    virtual HResult VLC_STDCALL get_Volume(Long* value) = 0;             // 24
+    virtual HResult VLC_STDCALL set_Volume(Long value) = 0;              // 25
+    virtual HResult VLC_STDCALL get_Counter(Long* value) = 0;            // 26
+    virtual HResult VLC_STDCALL set_Counter(Long value) = 0;             // 27
     virtual HResult VLC_STDCALL get_Repeat(VariantBool* value) = 0;      // 28
     virtual HResult VLC_STDCALL set_Repeat(VariantBool value) = 0;       // 29
     virtual HResult VLC_STDCALL get_Random(VariantBool* value) = 0;      // 30
     virtual HResult VLC_STDCALL set_Random(VariantBool value) = 0;       // 31
     virtual HResult VLC_STDCALL get_RemainTime(VariantBool* value) = 0;  // 32
     virtual HResult VLC_STDCALL set_RemainTime(VariantBool value) = 0;   // 33
-    virtual HResult VLC_STDCALL get_Design(Bstr* value) = 0;  // 34
-    virtual HResult VLC_STDCALL set_Design(Bstr value) = 0;   // 35
+    virtual HResult VLC_STDCALL get_Design(Bstr* value) = 0;             // 34
+    virtual HResult VLC_STDCALL set_Design(Bstr value) = 0;              // 35
     VLC_SLOT(36);
     VLC_SLOT(37);
     virtual HResult VLC_STDCALL get_DisplayMode(TORVODisplayMode* value) = 0;  // 38
     virtual HResult VLC_STDCALL set_DisplayMode(TORVODisplayMode value) = 0;   // 39
-    virtual HResult VLC_STDCALL get_OnTimer(VariantBool* value) = 0;         // 40
-    virtual HResult VLC_STDCALL set_OnTimer(VariantBool value) = 0;          // 41
-    virtual HResult VLC_STDCALL get_OnTime(Long* value) = 0;                 // 42
-    virtual HResult VLC_STDCALL set_OnTime(Long value) = 0;                  // 43
-    virtual HResult VLC_STDCALL get_OffTimer(VariantBool* value) = 0;        // 44
-    virtual HResult VLC_STDCALL set_OffTimer(VariantBool value) = 0;         // 45
-    virtual HResult VLC_STDCALL get_OffTime(Long* value) = 0;                // 46
-    virtual HResult VLC_STDCALL set_OffTime(Long value) = 0;                 // 47
-    virtual HResult VLC_STDCALL get_ShutDownRecord(VariantBool* value) = 0;  // 48
-    virtual HResult VLC_STDCALL set_ShutDownRecord(VariantBool value) = 0;   // 49
-    virtual HResult VLC_STDCALL get_RecLevel(Long* value) = 0;               // 50
-    virtual HResult VLC_STDCALL set_RecLevel(Long value) = 0;                // 51
+    virtual HResult VLC_STDCALL get_OnTimer(VariantBool* value) = 0;           // 40
+    virtual HResult VLC_STDCALL set_OnTimer(VariantBool value) = 0;            // 41
+    virtual HResult VLC_STDCALL get_OnTime(Long* value) = 0;                   // 42
+    virtual HResult VLC_STDCALL set_OnTime(Long value) = 0;                    // 43
+    virtual HResult VLC_STDCALL get_OffTimer(VariantBool* value) = 0;          // 44
+    virtual HResult VLC_STDCALL set_OffTimer(VariantBool value) = 0;           // 45
+    virtual HResult VLC_STDCALL get_OffTime(Long* value) = 0;                  // 46
+    virtual HResult VLC_STDCALL set_OffTime(Long value) = 0;                   // 47
+    virtual HResult VLC_STDCALL get_ShutDownRecord(VariantBool* value) = 0;    // 48
+    virtual HResult VLC_STDCALL set_ShutDownRecord(VariantBool value) = 0;     // 49
+    virtual HResult VLC_STDCALL get_RecLevel(Long* value) = 0;                 // 50
+    virtual HResult VLC_STDCALL set_RecLevel(Long value) = 0;                  // 51
     virtual HResult VLC_STDCALL Attach(Long instance, Long processId, Long window, Long* mode,
-                                       Long* runValue) = 0;                      // 52
-    virtual HResult VLC_STDCALL Detach(Long window) = 0;                         // 53
-    virtual HResult VLC_STDCALL Abort(Long window) = 0;                          // 54
-    virtual HResult VLC_STDCALL Close() = 0;                                     // 55
-    virtual HResult VLC_STDCALL ShutDown() = 0;                                  // 56
-    virtual HResult VLC_STDCALL GetEvent(Long window, Long* mask) = 0;           // 57
-    virtual HResult VLC_STDCALL SetEvent(Long window, Long mask) = 0;            // 58
+                                       Long* runValue) = 0;                              // 52
+    virtual HResult VLC_STDCALL Detach(Long window) = 0;                                 // 53
+    virtual HResult VLC_STDCALL Abort(Long window) = 0;                                  // 54
+    virtual HResult VLC_STDCALL Close() = 0;                                             // 55
+    virtual HResult VLC_STDCALL ShutDown() = 0;                                          // 56
+    virtual HResult VLC_STDCALL GetEvent(Long window, Long* mask) = 0;                   // 57
+    virtual HResult VLC_STDCALL SetEvent(Long window, Long mask) = 0;                    // 58
     virtual HResult VLC_STDCALL NotifyEvent(Long target, Long wParam, Long lParam) = 0;  // 59
-    virtual HResult VLC_STDCALL Stop() = 0;                                      // 60
-    virtual HResult VLC_STDCALL Pause() = 0;                                     // 61
-    virtual HResult VLC_STDCALL Play() = 0;                                      // 62
-    virtual HResult VLC_STDCALL FF(Long on) = 0;                                 // 63
-    virtual HResult VLC_STDCALL Rewind(Long on) = 0;                             // 64
-    virtual HResult VLC_STDCALL Next() = 0;                                      // 65
-    virtual HResult VLC_STDCALL Back() = 0;                                      // 66
-    virtual HResult VLC_STDCALL Eject() = 0;                                     // 67
-    virtual HResult VLC_STDCALL Seek(Long a, Long b) = 0;                        // 68
-    virtual HResult VLC_STDCALL ShowPlayList() = 0;                              // 69
-    virtual HResult VLC_STDCALL ShowProperty() = 0;                              // 70
-    virtual HResult VLC_STDCALL ShowMenu() = 0;                                  // 71
-    virtual HResult VLC_STDCALL ShowToolMenu() = 0;                              // 72
-    virtual HResult VLC_STDCALL Click(Long value) = 0;                           // 73
-    virtual HResult VLC_STDCALL KeyDown(Long key, Long shift) = 0;               // 74
+    virtual HResult VLC_STDCALL Stop() = 0;                                              // 60
+    virtual HResult VLC_STDCALL Pause() = 0;                                             // 61
+    virtual HResult VLC_STDCALL Play() = 0;                                              // 62
+    virtual HResult VLC_STDCALL FF(Long on) = 0;                                         // 63
+    virtual HResult VLC_STDCALL Rewind(Long on) = 0;                                     // 64
+    virtual HResult VLC_STDCALL Next() = 0;                                              // 65
+    virtual HResult VLC_STDCALL Back() = 0;                                              // 66
+    virtual HResult VLC_STDCALL Eject() = 0;                                             // 67
+    virtual HResult VLC_STDCALL Seek(Long a, Long b) = 0;                                // 68
+    virtual HResult VLC_STDCALL ShowPlayList() = 0;                                      // 69
+    virtual HResult VLC_STDCALL ShowProperty() = 0;                                      // 70
+    virtual HResult VLC_STDCALL ShowMenu() = 0;                                          // 71
+    virtual HResult VLC_STDCALL ShowToolMenu() = 0;                                      // 72
+    virtual HResult VLC_STDCALL Click(Long value) = 0;                                   // 73
+    virtual HResult VLC_STDCALL KeyDown(Long key, Long shift) = 0;                       // 74
     virtual HResult VLC_STDCALL GetText(Bstr* text, Long* adjust, std::int16_t* showAccel,
                                         std::int16_t* option, Bstr* faceName, Long* charSet,
                                         Long* size, Long* style, Long* color,
-                                        Long* extra) = 0;                         // 75
-    virtual HResult VLC_STDCALL GetVolumes(Long* first, Long* second) = 0;       // 76
+                                        Long* extra) = 0;                   // 75
+    virtual HResult VLC_STDCALL GetVolumes(Long* first, Long* second) = 0;  // 76
     virtual HResult VLC_STDCALL GetSpeana(Long* v0, Long* v1, Long* v2, Long* v3, Long* v4,
                                           Long* v5, Long* v6, Long* v7, Long* v8,
-                                          Long* v9) = 0;                          // 77
-    virtual HResult VLC_STDCALL SaveORVOini() = 0;                               // 78
+                                          Long* v9) = 0;  // 77
+    virtual HResult VLC_STDCALL SaveORVOini() = 0;        // 78
     VLC_SLOT(79);
-    virtual HResult VLC_STDCALL GetColor(Long index, Long* color) = 0;           // 80
+    virtual HResult VLC_STDCALL GetColor(Long index, Long* color) = 0;  // 80
     virtual HResult VLC_STDCALL GetFont(Long index, Bstr* faceName, Long* charSet, Long* size,
-                                        Long* style, Long* color) = 0;           // 81
-    virtual HResult VLC_STDCALL GetFormImage(Bstr text) = 0;                     // 82
-    virtual HResult VLC_STDCALL get_Rate(Long* value) = 0;                       // 83
-    virtual HResult VLC_STDCALL set_Rate(Long value) = 0;                        // 84
+                                        Long* style, Long* color) = 0;  // 81
+    virtual HResult VLC_STDCALL GetFormImage(Bstr text) = 0;            // 82
+    virtual HResult VLC_STDCALL get_Rate(Long* value) = 0;              // 83
+    virtual HResult VLC_STDCALL set_Rate(Long value) = 0;               // 84
 };
 
 struct IORVOPlayList : IDispatchIntf {
@@ -221,9 +221,9 @@ struct IORVOMenu : IDispatchIntf {
 // The plug-in host interface handed to the plug-in's start export. Not a COM interface: a table
 // of stdcall operations, object first, of which positions 0, 1, 2, 8 and 15 are used.
 struct IPluginHost {
-    virtual Long VLC_STDCALL HostVersion() = 0;                      // 0
+    virtual Long VLC_STDCALL HostVersion() = 0;                         // 0
     virtual std::uint8_t VLC_STDCALL AcceptsVersion(Long version) = 0;  // 1: nonzero = accepted
-    virtual Long VLC_STDCALL Decline() = 0;                          // 2
+    virtual Long VLC_STDCALL Decline() = 0;                             // 2
     virtual void VLC_STDCALL Reserved3() = 0;
     virtual void VLC_STDCALL Reserved4() = 0;
     virtual void VLC_STDCALL Reserved5() = 0;

@@ -30,8 +30,12 @@ constexpr HResult kENoInterface = static_cast<HResult>(0x80004002u);
 constexpr HResult kENotImpl = static_cast<HResult>(0x80004001u);
 constexpr HResult kEFail = static_cast<HResult>(0x80004005u);
 
-inline bool Succeeded(HResult hr) { return hr >= 0; }
-inline bool Failed(HResult hr) { return hr < 0; }
+inline bool Succeeded(HResult hr) {
+    return hr >= 0;
+}
+inline bool Failed(HResult hr) {
+    return hr < 0;
+}
 
 // Binary layout of a COM GUID.
 struct Guid {
@@ -47,7 +51,9 @@ inline bool operator==(const Guid& a, const Guid& b) {
         if (a.data4[i] != b.data4[i]) return false;
     return true;
 }
-inline bool operator!=(const Guid& a, const Guid& b) { return !(a == b); }
+inline bool operator!=(const Guid& a, const Guid& b) {
+    return !(a == b);
+}
 
 static_assert(sizeof(Guid) == 16, "GUID is 16 bytes");
 

@@ -6,9 +6,13 @@ namespace mbcs {
 
 namespace {
 
-bool Is932() { return platform::Os().AnsiCodePage() == platform::kCodePage932; }
+bool Is932() {
+    return platform::Os().AnsiCodePage() == platform::kCodePage932;
+}
 
-bool IsLead932(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsLead932(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 template <typename Fn>
 std::string MapSingleBytes(const std::string& text, Fn fn) {
@@ -27,7 +31,9 @@ std::string MapSingleBytes(const std::string& text, Fn fn) {
 
 }  // namespace
 
-bool IsLeadByte(unsigned char byte) { return Is932() && IsLead932(byte); }
+bool IsLeadByte(unsigned char byte) {
+    return Is932() && IsLead932(byte);
+}
 
 std::string UpperCase(const std::string& text) {
     return MapSingleBytes(text, [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
@@ -70,8 +76,8 @@ std::string ExtractFileDir(const std::string& path) {
     const std::size_t at = LastDelimiter(path, "\\:");
     if (at == std::string::npos) return {};
     // Drop the trailing separator unless it follows a drive or another separator ("C:\\").
-    const bool dropSeparator = at > 0 && path[at] == '\\' &&
-                               LastDelimiter(path.substr(0, at), "\\:") != at - 1;
+    const bool dropSeparator =
+        at > 0 && path[at] == '\\' && LastDelimiter(path.substr(0, at), "\\:") != at - 1;
     return path.substr(0, dropSeparator ? at : at + 1);
 }
 

@@ -6,8 +6,12 @@ namespace {
 IPlatform* installed = nullptr;
 }
 
-IPlatform& Os() { return installed ? *installed : DefaultPlatform(); }
+IPlatform& Os() {
+    return installed ? *installed : DefaultPlatform();
+}
 
-void SetPlatform(IPlatform* platform) { installed = platform; }
+void SetPlatform(IPlatform* platform) {
+    installed = platform;
+}
 
 }  // namespace platform

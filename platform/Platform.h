@@ -49,16 +49,17 @@ struct ProcessStart {
 
 struct OpenFileRequest {
     Handle owner = 0;
-    std::string title;
-    std::string filter;  // description|pattern pairs separated by '|'
+    std::string title;   // in `textCodePage`
+    std::string filter;  // description|pattern pairs separated by '|', in `textCodePage`
+    unsigned textCodePage = 0;  // 0: the process's ANSI code page
     int filterIndex = 1;
-    std::string initialFile;
+    std::string initialFile;  // paths in the process's ANSI code page
     std::string defaultExt;
     std::uint32_t flags = 0;
 };
 
 class IPlatform {
-public:
+  public:
     virtual ~IPlatform() = default;
 
     // Named mutex.
@@ -134,6 +135,9 @@ public:
                                      void** object) = 0;
     virtual Bstr SysAllocString(const std::u16string& text) = 0;
     virtual void SysFreeString(Bstr text) = 0;
+    // The system's own description of a status code, in the ANSI code page, without a trailing
+    // line break; empty when the system has none.
+    virtual std::string DescribeStatus(HResult status) = 0;
 
     // UTF-16 text.
     virtual unsigned AnsiCodePage() = 0;

@@ -1,7 +1,66 @@
 #include "plugin/Vellacord.h"
 
-TVellacord::TVellacord(void* owner) : Owner(owner) {}
+#include "platform/Mbcs.h"
+#include "plugin/main.h"
 
-TVellacord::~TVellacord() = default;
+TVellacord::TVellacord(void* Owner) : Owner(Owner) {
+    Link = std::make_unique<TORVO>(Owner);
+    Link->Bind();
+    Link->OnUser = [this](TORVO* sender, std::uint32_t event, std::int32_t param) {
+        UserNotify(sender, event, param);
+    };
+    Link->OnDisplayMenu = [this](TORVOMenu* item) { DisplayMenu(item); };
+    // The host link destroys every menu item when it unbinds; after the host comes back the
+    // plug-in's menu is built anew.
+    Link->OnBind = [this](TORVO*) { BuildMenu(); };
 
-const char* TVellacord::OpenPlayFile(const char* path) { return path; }
+    SmfKnife = std::make_unique<TSMFKnife>(Link->GetORVOHandle());
+    Rcpcv = std::make_unique<TRCPCV>();
+    SmfKnife->OnProgress = [this](TSMFKnife*, std::int32_t progress, bool& stop) {
+        ConverterProgress(progress, stop);
+    };
+    Rcpcv->OnProgress = [this](TRCPCV*, std::int32_t progress, bool& stop) {
+        ConverterProgress(progress, stop);
+    };
+
+    FileCounter = 0;
+    SourceList.Clear();
+    CacheList.Clear();
+    RegisterExtensions();
+    LoadSettings();
+    ClampCacheSize();
+    BuildMenu();
+    ReadWorkDir();
+}
+
+TVellacord::~TVellacord() {
+    SaveSettings();
+    SettingsDialog.reset();
+    RemoveMenuItems();
+    Link.reset();
+    SmfKnife.reset();
+    Rcpcv.reset();
+    FlushCache();
+}
+
+void TVellacord::UserNotify(TORVO*, std::uint32_t Event, std::int32_t) {
+    if (Event == 2) SettingsDialog.reset();
+}
+
+void TVellacord::ConverterProgress(std::int32_t Progress, bool&) {
+    if (Link) Link->SetCounter(Progress);
+}
+
+void TVellacord::RegisterExtensions() {
+    auto& os = platform::Os();
+    const std::string file = "WIN.INI";
+    const std::string section = "mci extensions";
+    std::string device = os.GetProfileString(file, section, "rcp", "");
+    if (device.empty()) {
+        device = "Sequencer";
+        os.WriteProfileString(file, section, "rcp", device);
+    }
+    for (const char* key : {"r36", "g36"})
+        if (os.GetProfileString(file, section, key, "").empty())
+            os.WriteProfileString(file, section, key, device);
+}

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -35,17 +36,20 @@ namespace platform {
 
 namespace {
 
-HWND Wnd(Handle h) { return reinterpret_cast<HWND>(h); }
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+HWND Wnd(Handle h) {
+    return reinterpret_cast<HWND>(h);
+}
+const wchar_t* Wide(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 const char kMessageWindowClass[] = "VellacordMessageWindow";
 
 // The procedure of every message window created here; the WindowProc lives with the window.
+// The WindowProc is attached only once CreateWindowExA has returned: the messages of creation
+// (WM_NCCREATE and the rest) go to the default procedure, because the owner of the WindowProc
+// does not know its window's handle before then and would answer them for no window.
 LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
     auto* proc = reinterpret_cast<WindowProc*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY && proc) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -65,7 +69,7 @@ HINSTANCE ModuleOfThisCode() {
 }
 
 class Win32Platform final : public IPlatform {
-public:
+  public:
     Handle CreateMutex(const std::string& name) override {
         return reinterpret_cast<Handle>(::CreateMutexA(nullptr, FALSE, name.c_str()));
     }
@@ -128,8 +132,12 @@ public:
         auto* owned = new WindowProc(std::move(proc));
         // A hidden top-level (not message-only) window, so it also receives broadcasts.
         HWND hwnd = ::CreateWindowExA(0, kMessageWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance, owned);
-        if (!hwnd) delete owned;
+                                      nullptr, instance, nullptr);
+        if (!hwnd) {
+            delete owned;
+            return 0;
+        }
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owned));
         return reinterpret_cast<Handle>(hwnd);
     }
     void DestroyWindow(Handle window) override { ::DestroyWindow(Wnd(window)); }
@@ -139,24 +147,28 @@ public:
     }
 
     std::optional<std::string> GetOpenFileName(const OpenFileRequest& request) override {
-        std::string filter = request.filter;  // '|' separated; the system wants NUL separators
-        for (char& c : filter)
-            if (c == '|') c = '\0';
-        filter.append(2, '\0');
-        std::vector<char> file(MAX_PATH * 4, '\0');
-        request.initialFile.copy(file.data(), file.size() - 1);
-        OPENFILENAMEA ofn{};
+        // Wide dialog: its texts may be in a code page other than the process's.
+        const unsigned textPage = request.textCodePage ? request.textCodePage : CP_ACP;
+        std::u16string filter = ToUtf16(request.filter, textPage);
+        for (char16_t& c : filter)
+            if (c == u'|') c = u'\0';
+        filter.append(2, u'\0');
+        const std::u16string title = ToUtf16(request.title, textPage);
+        const std::u16string defaultExt = ToUtf16(request.defaultExt, CP_ACP);
+        std::u16string file = ToUtf16(request.initialFile, CP_ACP);
+        file.resize(std::max<std::size_t>(file.size() + 1, 32768), u'\0');
+        OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = Wnd(request.owner);
-        ofn.lpstrFilter = filter.c_str();
+        ofn.lpstrFilter = Wide(filter);
         ofn.nFilterIndex = request.filterIndex;
-        ofn.lpstrFile = file.data();
+        ofn.lpstrFile = reinterpret_cast<wchar_t*>(file.data());
         ofn.nMaxFile = static_cast<DWORD>(file.size());
-        ofn.lpstrTitle = request.title.c_str();
-        ofn.lpstrDefExt = request.defaultExt.empty() ? nullptr : request.defaultExt.c_str();
+        ofn.lpstrTitle = Wide(title);
+        ofn.lpstrDefExt = defaultExt.empty() ? nullptr : Wide(defaultExt);
         ofn.Flags = request.flags | OFN_EXPLORER;
-        if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
-        return std::string(file.data());
+        if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+        return FromUtf16(std::u16string(file.c_str()), CP_ACP);
     }
 
     std::intptr_t ShellExecute(Handle parent, const std::string& file, int show) override {
@@ -170,7 +182,7 @@ public:
         for (;;) {
             const DWORD n =
                 ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buffer.data(),
-                                         static_cast<DWORD>(buffer.size()), file.c_str());
+                                           static_cast<DWORD>(buffer.size()), file.c_str());
             if (n + 1 < buffer.size()) return std::string(buffer.data(), n);
             buffer.resize(buffer.size() * 2);
         }
@@ -179,7 +191,7 @@ public:
                             const std::string& key,
                             const std::optional<std::string>& value) override {
         return ::WritePrivateProfileStringA(section.c_str(), key.c_str(),
-                                          value ? value->c_str() : nullptr, file.c_str());
+                                            value ? value->c_str() : nullptr, file.c_str());
     }
 
     std::optional<std::string> ReadRegistryDefault(RegRoot root,
@@ -194,8 +206,8 @@ public:
         if (RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
             std::vector<char> data(size + 1, '\0');
-            if (RegQueryValueExA(key, nullptr, nullptr, &type,
-                                 reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS)
+            if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                 &size) == ERROR_SUCCESS)
                 value = data.data();
         }
         RegCloseKey(key);
@@ -211,9 +223,10 @@ public:
         std::vector<char> commandLine(start.commandLine.begin(), start.commandLine.end());
         commandLine.push_back('\0');
         if (!::CreateProcessA(start.applicationName.c_str(), commandLine.data(), nullptr, nullptr,
-                            FALSE, 0, nullptr,
-                            start.currentDir ? start.currentDir->c_str() : nullptr, &si, &pi))
+                              FALSE, 0, nullptr,
+                              start.currentDir ? start.currentDir->c_str() : nullptr, &si, &pi))
             return 0;
+        ::CloseHandle(pi.hThread);  // only the process is waited on
         return reinterpret_cast<Handle>(pi.hProcess);
     }
     std::uint32_t WaitForInputIdle(Handle process, std::uint32_t timeoutMs) override {
@@ -249,7 +262,7 @@ public:
     std::string GetFullPathName(const std::string& path) override {
         std::vector<char> buffer(MAX_PATH * 4);
         const DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                         buffer.data(), nullptr);
+                                           buffer.data(), nullptr);
         return (n > 0 && n < buffer.size()) ? std::string(buffer.data(), n) : path;
     }
 
@@ -268,6 +281,18 @@ public:
             reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size())));
     }
     void SysFreeString(Bstr text) override { ::SysFreeString(reinterpret_cast<BSTR>(text)); }
+    std::string DescribeStatus(HResult status) override {
+        char* text = nullptr;
+        const DWORD n = ::FormatMessageA(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+        std::string out = n && text ? std::string(text, n) : std::string();
+        if (text) LocalFree(text);
+        while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' '))
+            out.pop_back();
+        return out;
+    }
 
     unsigned AnsiCodePage() override { return GetACP(); }
     std::u16string ToUtf16(const std::string& bytes, unsigned codePage) override {
@@ -282,8 +307,8 @@ public:
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override {
         if (text.empty()) return {};
         const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-        const int n = WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
+        const int n = WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), nullptr,
+                                          0, nullptr, nullptr);
         std::string out(n, '\0');
         WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), out.data(), n,
                             nullptr, nullptr);

@@ -14,7 +14,9 @@ namespace fake {
 
 namespace {
 
-std::string Upper(const std::string& s) { return mbcs::UpperCase(s); }
+std::string Upper(const std::string& s) {
+    return mbcs::UpperCase(s);
+}
 
 std::string Trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r");
@@ -46,6 +48,7 @@ std::string Convert(const std::string& from, const std::string& to, const std::s
 }
 
 std::string CodePageName(unsigned codePage) {
+    if (codePage == 65001) return "UTF-8";
     return codePage == 932 ? "CP932" : "CP" + std::to_string(codePage);
 }
 
@@ -114,9 +117,13 @@ std::string Quote(const std::string& bytes) {
     return out + "\"";
 }
 
-FakePlatform::FakePlatform() { platform::SetPlatform(this); }
+FakePlatform::FakePlatform() {
+    platform::SetPlatform(this);
+}
 
-FakePlatform::~FakePlatform() { platform::SetPlatform(nullptr); }
+FakePlatform::~FakePlatform() {
+    platform::SetPlatform(nullptr);
+}
 
 std::vector<std::string> FakePlatform::CallsNamed(const std::string& name) const {
     std::vector<std::string> out;
@@ -134,9 +141,13 @@ void FakePlatform::SetIniText(const std::string& file, const std::string& text) 
     iniFiles[Upper(file)] = text;
 }
 
-void FakePlatform::AddFile(const std::string& path) { files.insert(Upper(path)); }
+void FakePlatform::AddFile(const std::string& path) {
+    files.insert(Upper(path));
+}
 
-bool FakePlatform::HasFile(const std::string& path) const { return files.count(Upper(path)) > 0; }
+bool FakePlatform::HasFile(const std::string& path) const {
+    return files.count(Upper(path)) > 0;
+}
 
 int FakePlatform::PumpMessages() {
     int delivered = 0;
@@ -186,7 +197,9 @@ bool FakePlatform::CloseHandle(platform::Handle handle) {
     return true;
 }
 
-void FakePlatform::MessageBeep(std::uint32_t type) { Record("MessageBeep(" + Hex(type) + ")"); }
+void FakePlatform::MessageBeep(std::uint32_t type) {
+    Record("MessageBeep(" + Hex(type) + ")");
+}
 
 int FakePlatform::MessageBox(platform::Handle, const std::string& text, const std::string& caption,
                              std::uint32_t type, unsigned codePage) {
@@ -218,7 +231,9 @@ bool FakePlatform::FreeLibrary(platform::Handle module) {
     return loadedLibraries.erase(module) > 0;
 }
 
-platform::Handle FakePlatform::ThisModule() { return 0x10000000; }
+platform::Handle FakePlatform::ThisModule() {
+    return 0x10000000;
+}
 
 std::uint32_t FakePlatform::RegisterWindowMessage(const std::string& name) {
     Record("RegisterWindowMessage(" + Quote(name) + ")");
@@ -347,7 +362,8 @@ bool FakePlatform::WriteProfileString(const std::string& file, const std::string
 
 std::optional<std::string> FakePlatform::ReadRegistryDefault(platform::RegRoot root,
                                                              const std::string& subKey) {
-    const std::string path = (root == platform::RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + subKey;
+    const std::string path =
+        (root == platform::RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + subKey;
     Record("ReadRegistryDefault(" + Quote(path) + ")");
     if (unreadableRegistryKeys.count(path)) return std::string();
     const auto it = registry.find(path);
@@ -367,9 +383,13 @@ std::uint32_t FakePlatform::WaitForInputIdle(platform::Handle process, std::uint
     return waitForInputIdleResult;
 }
 
-std::uint32_t FakePlatform::CurrentProcessId() { return 4242; }
+std::uint32_t FakePlatform::CurrentProcessId() {
+    return 4242;
+}
 
-std::vector<std::string> FakePlatform::CommandLineArguments() { return commandLine; }
+std::vector<std::string> FakePlatform::CommandLineArguments() {
+    return commandLine;
+}
 
 bool FakePlatform::FileExists(const std::string& path) {
     Record("FileExists(" + Quote(path) + ")");
@@ -406,11 +426,12 @@ platform::HResult FakePlatform::CoInitialize() {
     return coInitializeResult;
 }
 
-void FakePlatform::CoUninitialize() { Record("CoUninitialize()"); }
+void FakePlatform::CoUninitialize() {
+    Record("CoUninitialize()");
+}
 
-platform::HResult FakePlatform::CoCreateInstance(const platform::Guid& clsid,
-                                                 std::uint32_t context, const platform::Guid& iid,
-                                                 void** object) {
+platform::HResult FakePlatform::CoCreateInstance(const platform::Guid& clsid, std::uint32_t context,
+                                                 const platform::Guid& iid, void** object) {
     Record("CoCreateInstance(" + Hex(clsid.data1) + ", " + Hex(context) + ")");
     *object = nullptr;
     for (const auto& c : comClasses)
@@ -430,13 +451,20 @@ platform::Bstr FakePlatform::SysAllocString(const std::u16string& text) {
     return block + 2;
 }
 
+std::string FakePlatform::DescribeStatus(platform::HResult status) {
+    const auto it = statusDescriptions.find(status);
+    return it == statusDescriptions.end() ? std::string() : it->second;
+}
+
 void FakePlatform::SysFreeString(platform::Bstr text) {
     if (!text) return;
     --liveBstrs;
     delete[](text - 2);
 }
 
-unsigned FakePlatform::AnsiCodePage() { return ansiCodePage; }
+unsigned FakePlatform::AnsiCodePage() {
+    return ansiCodePage;
+}
 
 std::u16string FakePlatform::ToUtf16(const std::string& bytes, unsigned codePage) {
     const std::string raw = Convert(CodePageName(codePage), "UTF-16LE", bytes);
@@ -454,5 +482,7 @@ std::string FakePlatform::FromUtf16(const std::u16string& text, unsigned codePag
 
 namespace platform {
 // Native builds have no system platform; a test that forgets to install a fake fails loudly.
-IPlatform& DefaultPlatform() { throw std::logic_error("no platform installed in this test"); }
+IPlatform& DefaultPlatform() {
+    throw std::logic_error("no platform installed in this test");
+}
 }  // namespace platform

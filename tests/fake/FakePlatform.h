@@ -32,7 +32,7 @@ using Exports = std::map<std::string, void*>;
 using ComFactory = std::function<platform::HResult(const platform::Guid& iid, void** object)>;
 
 class FakePlatform : public platform::IPlatform {
-public:
+  public:
     FakePlatform();
     ~FakePlatform() override;
 
@@ -87,6 +87,7 @@ public:
 
     std::vector<std::pair<platform::Guid, ComFactory>> comClasses;
     platform::HResult coInitializeResult = platform::kSOk;
+    std::map<platform::HResult, std::string> statusDescriptions;  // others: none
     int liveBstrs = 0;
     int bstrAllocations = 0;
 
@@ -142,11 +143,12 @@ public:
                                        const platform::Guid& iid, void** object) override;
     platform::Bstr SysAllocString(const std::u16string& text) override;
     void SysFreeString(platform::Bstr text) override;
+    std::string DescribeStatus(platform::HResult status) override;
     unsigned AnsiCodePage() override;
     std::u16string ToUtf16(const std::string& bytes, unsigned codePage) override;
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override;
 
-private:
+  private:
     void Record(std::string line) { calls.push_back(std::move(line)); }
 
     std::map<std::string, int> mutexRefs_;

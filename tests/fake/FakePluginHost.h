@@ -10,7 +10,7 @@
 namespace fake {
 
 class FakePluginHost final : public Orvo_tlb::IPluginHost {
-public:
+  public:
     explicit FakePluginHost(std::vector<std::string>& log) : log_(log) {}
 
     Orvo_tlb::Long hostVersion = 6000;
@@ -51,7 +51,7 @@ public:
     void VLC_STDCALL Reserved13() override { Unexpected(13); }
     void VLC_STDCALL Reserved14() override { Unexpected(14); }
 
-private:
+  private:
     void Unexpected(int slot) { log_.push_back("Host.Reserved" + std::to_string(slot) + "()"); }
     std::vector<std::string>& log_;
 };

@@ -1,0 +1,6 @@
+#include "plugin/SettingsDialog.h"
+
+SettingsDialogFactory& SettingsDialogMaker() {
+    static SettingsDialogFactory factory;
+    return factory;
+}
