@@ -54,7 +54,7 @@ bool ScriptRunner::Step(const std::string& line) {
     const std::string rest = Rest(line);
     long long number = 0;
     const bool hasNumber = words.size() >= 2 && Number(words[1], number);
-    transcript_.Line("step: " + line);
+    if (name != "echo") transcript_.Line("step: " + line);
 
     if (name == "load") {
         std::string reason;
