@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$build"; fi
 wine=${WINE:-/usr/lib/wine/wine64}
 work=$(mktemp -d)
 export WINEPREFIX=$(mktemp -d) WINEDEBUG=-all
-trap 'WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; rm -rf "$work" "$WINEPREFIX"' EXIT
+trap '"${WINESERVER_BIN:-wineserver}" -k 2>/dev/null; rm -rf "$work" "$WINEPREFIX"' EXIT
 
 passed=0
 failed=0
