@@ -24,7 +24,7 @@ MainWindow::~MainWindow() {
     if (window_) ::DestroyWindow(window_);
 }
 
-void MainWindow::Pump(DWORD milliseconds) {
+void MainWindow::Pump(DWORD milliseconds, const std::function<void()>& idle) {
     const DWORD start = ::GetTickCount();
     for (;;) {
         MSG message;
@@ -32,6 +32,7 @@ void MainWindow::Pump(DWORD milliseconds) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
+        if (idle) idle();
         const DWORD elapsed = ::GetTickCount() - start;
         if (elapsed >= milliseconds) return;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
@@ -48,6 +49,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     if (self && message == self->orvoMessage_) {
         self->transcript_.Line("wm_orvo: wParam=" + Transcript::Hex(wParam) +
                                " lParam=" + Transcript::Hex(static_cast<std::uintptr_t>(lParam)));
+        if (self->onOrvo_) self->onOrvo_(wParam, lParam);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

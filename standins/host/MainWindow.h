@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "standins/host/Transcript.h"
@@ -21,8 +22,14 @@ class MainWindow {
     HWND Handle() const { return window_; }
     UINT OrvoMessage() const { return orvoMessage_; }
 
-    // Dispatches the thread's messages for `milliseconds`.
-    static void Pump(DWORD milliseconds);
+    // Called with every "WM_ORVO" the main window receives, after the transcript line.
+    void SetOrvoHandler(std::function<void(WPARAM, LPARAM)> handler) {
+        onOrvo_ = std::move(handler);
+    }
+
+    // Dispatches the thread's messages for `milliseconds`; `idle` runs after every batch, so the
+    // host can act on what the messages asked of it outside the senders' calls.
+    static void Pump(DWORD milliseconds, const std::function<void()>& idle = {});
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,6 +38,7 @@ class MainWindow {
     std::wstring className_;
     HWND window_ = nullptr;
     UINT orvoMessage_ = 0;
+    std::function<void(WPARAM, LPARAM)> onOrvo_;
 };
 
 }  // namespace host

@@ -2,52 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "standins/host/MainWindow.h"
+#include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
 
 namespace host {
 namespace {
-
-// Splits a step into words; double quotes group words with spaces.
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false, inWord = false;
-    for (const char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
-// Everything after the step's name, for steps that take one path with possible spaces.
-std::string Rest(const std::string& line) {
-    const size_t space = line.find_first_of(" \t");
-    if (space == std::string::npos) return {};
-    std::string rest = line.substr(line.find_first_not_of(" \t", space));
-    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
-        rest = rest.substr(1, rest.size() - 2);
-    return rest;
-}
-
-bool Number(const std::string& text, long long& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 0);
-    return *end == '\0';
-}
 
 std::string Ansi(const std::string& utf8) {
     return ToAnsi(FromUtf8(utf8));
@@ -70,6 +30,21 @@ bool ScriptRunner::RequireLoaded(const std::string& step) {
     if (library_.Loaded()) return true;
     transcript_.Line(step + ": FAIL no plug-in loaded");
     return false;
+}
+
+void ScriptRunner::Pump(DWORD milliseconds) {
+    MainWindow::Pump(milliseconds, [this] { EndAbortedClient(); });
+}
+
+// A client that asked to be ended through the automation server is ended here, from the
+// message loop, as the player does: never inside the client's own call.
+void ScriptRunner::EndAbortedClient() {
+    if (!services_.state.abortRequested) return;
+    services_.state.abortRequested = false;
+    if (!library_.Loaded()) return;
+    transcript_.Line("host: ending the client, _pinAbort");
+    library_.abort();
+    transcript_.Line("host: client ended");
 }
 
 bool ScriptRunner::Step(const std::string& line) {
@@ -112,14 +87,14 @@ bool ScriptRunner::Step(const std::string& line) {
         if (!RequireLoaded(name)) return false;
         library_.abort();
         transcript_.Line("abort: returned");
-    } else if (name == "open") {
+    } else if (name == "open" || name == "play") {
         if (!RequireLoaded(name)) return false;
         const std::string given = Ansi(rest);
         const char* result = library_.openPlayFile(given.c_str());
         transcript_.Line("open: result=" + (result ? AnsiToUtf8(result) : std::string("(null)")) +
                          " same-pointer=" + (result == given.c_str() ? "yes" : "no"));
     } else if (name == "pump" && hasNumber) {
-        MainWindow::Pump(static_cast<DWORD>(number));
+        Pump(static_cast<DWORD>(number));
     } else if (name == "sleep" && hasNumber) {
         ::Sleep(static_cast<DWORD>(number));
     } else if (name == "touch" && !rest.empty()) {
@@ -140,7 +115,7 @@ bool ScriptRunner::Step(const std::string& line) {
                 transcript_.Line("wait-for-file: FAIL timed out");
                 return false;
             }
-            MainWindow::Pump(50);
+            Pump(50);
         }
         transcript_.Line("wait-for-file: found");
     } else if (name == "mkdir" && !rest.empty()) {
@@ -159,8 +134,10 @@ bool ScriptRunner::Step(const std::string& line) {
     } else if (name == "echo") {
         transcript_.Line(rest);
     } else {
-        transcript_.Line("step: FAIL cannot read this step");
-        return false;
+        Outcome outcome = StateStep(words, line);
+        if (outcome == Outcome::NotMine) outcome = SessionStep(words, line);
+        if (outcome == Outcome::NotMine) transcript_.Line("step: FAIL cannot read this step");
+        return outcome == Outcome::Done;
     }
     return true;
 }

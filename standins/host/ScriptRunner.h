@@ -1,5 +1,7 @@
 // Runs the host's script: one step per line (UTF-8), from the command line or a file.
+// Paths may hold %VARIABLES% where noted ("%HOSTDIR%" is the host's folder, with a separator).
 //
+// The plug-in and its host interface
 //   load <path>            load the plug-in library (ANSI path) and look up its three exports
 //   version <n>            what HostVersion answers            (default 6000)
 //   accept yes|no          what AcceptsVersion answers         (default yes)
@@ -8,28 +10,70 @@
 //   owner <n>              what PluginOwner answers            (default 0)
 //   answer <id>            the button pressed on message boxes (default 1, OK)
 //   run | abort            call _pinRun with the host interface | call _pinAbort
-//   open <path>            call _pinOpenPlayFile
-//   pump <ms> | sleep <ms> dispatch messages for ms | block for ms
+//   open <path> | play <path>   call _pinOpenPlayFile; prints the path and whether it is the
+//                          very pointer given
+//   pump <ms> | sleep <ms> dispatch messages for ms (a client's Abort is carried out here) |
+//                          block for ms
 //   touch <path>           create an empty file
 //   wait-for-file <path> [<ms>]  pump until the file exists (default 30000 ms)
 //   mkdir <path> | copy <from> <to>   ANSI file operations
 //   acp | echo <text>      print the ANSI code page | print the text
+//
+// The automation server's answers (ServerSteps.cpp)
+//   server-version <n>     get_Version                         (default 6003)
+//   client-version <n>     highest client version CheckVersion accepts (default 4300)
+//   attach-mode <n> | run-value <n>   what Attach hands back (default 2 | 1)
+//   property <name> <n>    a numeric property (Left, Repeat, Volume0/1, Speana0..9, ...)
+//   fail-read <name> <status>|off   a read (Version, Handle, Left, Tracks, Design, ...) fails
+//   design <text>          the Design property
+//   track <path> [<kind> [<drive<<16|track>]]   append a playlist track
+//   track-text <index> <0..4> <text>            set one text of a track
+//   clear-tracks | select <index>               empty the playlist | the selected track
+//   lyric <number> <text> | display-text <text>  append a lyrics line | the display text
+//   color <index> <value>
+//   font <index> <face> <charset> <size> <style> <color>
+//   host-ini <section> <key> <value>            write to ORVO.ini beside the host
+//
+// The session (SessionSteps.cpp)
+//   notify post|send <wParam> <lParam> [unmasked]   "WM_ORVO" to every attached client whose
+//                          mask holds the code (all of them with "unmasked")
+//   notify open | notify close    Open (lParam = main window) to every live client window |
+//                          Close to every attached client
+//   menu tree              print the menu tree
+//   menu click <path>      Menu notification for the item reached by captions separated by "/",
+//                          optionally starting with a root id: "0x9000/Vellacord/ヘルプ"
+//   menu display <id>      the status telling that menu <id> is about to be shown
+//   clients                print attached clients, their masks, and references held
+//   print-file <path>      print a file's lines (ANSI, %VARIABLES% expanded)
+//   list <folder> [<pattern>]   print the file names in a folder, sorted
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "standins/host/AutomationServer.h"
 #include "standins/host/BoxAnswerer.h"
+#include "standins/host/HostState.h"
+#include "standins/host/Notifier.h"
 #include "standins/host/PluginHost.h"
 #include "standins/host/Transcript.h"
 
 namespace host {
 
+struct HostServices {
+    HostState& state;
+    AutomationServer& server;
+    Notifier& notifier;
+};
+
 class ScriptRunner {
   public:
-    ScriptRunner(Transcript& transcript, BoxAnswerer& boxes)
-        : transcript_(transcript), boxes_(boxes), host_(settings_, transcript) {}
+    ScriptRunner(Transcript& transcript, BoxAnswerer& boxes, HostServices services)
+        : transcript_(transcript),
+          boxes_(boxes),
+          services_(services),
+          host_(settings_, transcript) {}
 
     // Runs the steps in order; stops at the first step that cannot be carried out.
     bool Run(const std::vector<std::string>& steps);
@@ -37,11 +81,18 @@ class ScriptRunner {
     static std::vector<std::string> ReadScriptFile(const std::wstring& path, bool& ok);
 
   private:
+    enum class Outcome { NotMine, Done, Failed };
+
     bool Step(const std::string& line);
+    Outcome StateStep(const std::vector<std::string>& words, const std::string& line);
+    Outcome SessionStep(const std::vector<std::string>& words, const std::string& line);
     bool RequireLoaded(const std::string& step);
+    void Pump(DWORD milliseconds);
+    void EndAbortedClient();
 
     Transcript& transcript_;
     BoxAnswerer& boxes_;
+    HostServices services_;
     HostSettings settings_;
     PluginHost host_;
     PluginLibrary library_;
