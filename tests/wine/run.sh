@@ -157,6 +157,7 @@ subsuite() {  # subsuite NAME COMMAND...
 OUTPUTS=${VLC_TEST_OUTPUTS:-$ROOT/build/test-outputs}
 mkdir -p "$OUTPUTS"
 subsuite "converter bindings" env WINE="$WINE" "$ROOT/tests/wine/converters.sh" "$VLC_WIN_BUILD"
+subsuite "host link in the stand-in host" env WINE="$WINE" WINESERVER_BIN="$WINESERVER_BIN" "$ROOT/tests/wine/host.sh" "$VLC_WIN_BUILD"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]
