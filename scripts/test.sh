@@ -26,6 +26,11 @@ win() {  # $1: preset
     cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2
 }
 stage "native build and unit tests" native
+fuzz() {
+    cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 &&
+        tests/fuzz/run-short.sh build/fuzz
+}
+stage "fuzzing, short seeded run" fuzz
 stage "win32 build (Vellacord.dll, ORVO.exe)" win win32
 vlc_native32 || stage "win64 build (for 64-bit Wine)" win win64
 stage "Wine suite" tests/wine/run.sh

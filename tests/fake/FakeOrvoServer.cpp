@@ -1,5 +1,7 @@
 #include "tests/fake/FakeOrvoServer.h"
 
+#include <algorithm>
+
 #include "tests/fake/FakePlatform.h"
 
 namespace fake {
@@ -276,7 +278,9 @@ platform::HResult FakeOrvoServer::DeleteItem(Long id) {
     std::vector<Long> doomed{id};
     for (std::size_t i = 0; i < doomed.size(); ++i)
         for (const auto& [child, item] : menuItems)
-            if (item.parent == doomed[i]) doomed.push_back(child);
+            if (item.parent == doomed[i] &&
+                std::find(doomed.begin(), doomed.end(), child) == doomed.end())
+                doomed.push_back(child);  // each once, even if parents form a loop
     for (Long d : doomed) menuItems.erase(d);
     return platform::kSOk;
 }

@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Writes the small seed corpus of the fuzz targets into tests/fuzz/corpus/<target>/.
+
+The targets read their choices through FuzzedDataProvider, which takes numbers and flags from
+the END of the input (most significant byte first) and texts from the front. Each seed is
+written as: front text, then the choices in the order the target asks for them, reversed.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def u8(v):
+    return [v & 0xFF]
+
+
+def i32(v):
+    v &= 0xFFFFFFFF
+    return [(v >> 24) & 0xFF, (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF]
+
+
+def u24(v):  # a number in a range that needs three bytes
+    return [(v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF]
+
+
+def seed(front=b"", choices=()):
+    flat = []
+    for c in choices:
+        flat += c
+    return front + bytes(reversed(flat))
+
+
+def escaped(text):  # a text read by ConsumeRandomLengthString, ended by "\" plus another byte
+    return text.replace(b"\\", b"\\\\") + b"\\;"
+
+
+# ---- fuzz_orvo_handler: flags, then steps ----
+DELIVER, SEND, PUMP, BIND, ADD_ITEM = 0, 4, 5, 6, 7
+OPEN, CLOSE, ABORT, MENU, STATUS, USER = 0, 1, 3, 11, 14, 15
+orvo = {
+    "abort-bound": [u8(3), u8(DELIVER), u8(ABORT), i32(0), u8(0)],
+    "click-deletes-own-item": [u8(3), u8(ADD_ITEM), u8(0), u8(2), u8(0),
+                               u8(DELIVER), u8(MENU), u8(1), u8(1), u8(0), u8(0)],
+    "user-posts-to-self": [u8(0), u8(DELIVER), u8(USER), u8(2), i32(5),
+                           u8(1), u8(USER), u8(1), i32(0), u8(PUMP), u8(0)],
+    "display-menu": [u8(3), u8(DELIVER), u8(STATUS), u8(22), u8(1), u8(0), u8(2),
+                     u8(0), u8(2), u8(1), u8(1), u8(3), u8(0)],
+    "close-open": [u8(3), u8(DELIVER), u8(CLOSE), i32(0), u8(SEND), u8(OPEN), i32(0x5150),
+                   u8(BIND), u8(0)],
+}
+
+# ---- fuzz_plugin_notifications: track, selection, then steps ----
+CLICK, SHOW, P_CLOSE, P_OPEN, P_ABORT, DIALOG, DELETE, PLAY = 0, 2, 3, 4, 5, 6, 7, 8
+plugin = {
+    "menu-for-rcp-track": [u8(0), u8(1), u8(SHOW), u8(1), u8(CLICK), u8(1), u8(4),
+                           u8(CLICK), u8(1), u8(5), u8(CLICK), u8(1), u8(6), u8(PLAY), u8(0)],
+    "dialog-then-close": [u8(1), u8(1), u8(CLICK), u8(1), u8(0), u8(DIALOG), u8(0),
+                          u8(P_CLOSE), u8(P_OPEN), u8(CLICK), u8(1), u8(7)],
+    "abort-reopen-exit": [u8(4), u8(1), u8(P_ABORT), u8(P_OPEN), u8(DELETE), u8(1), u8(2),
+                          u8(CLICK), u8(1), u8(8), u8(PLAY), u8(1)],
+}
+
+# ---- fuzz_cd_track: code page, kind, packed number, then the name ----
+def cd(name, kind_index, packed, wide=False):
+    return seed(name, [u8(1), u8(1), u8(kind_index), u8(0), u24(packed), u8(1 if wide else 0)])
+
+cd_track = {
+    "drive-d-track-3": cd(b"D:\\Track03.cda", 0, 0),
+    "drive-e-track-12": cd(b"e:\\track12.cda", 1, 0x00040000),
+    "empty-number": cd(b"x:\\track.cda", 0, 0),
+    "no-colon": cd(b"track05.cda", 0, 0),
+    "dbcs-name": cd(b"f:\\\x83\x5ctrack\x83\x74.cda", 1, 5),
+    "wide-name": cd("Z:\\TRACK7.CDA".encode("utf-16-le"), 0, 0, wide=True),
+}
+
+# ---- fuzz_settings: flags at the end, settings file text in front ----
+settings = {
+    "both-converters-cache-1": seed(b"[Vellacord]\nCache=1\nRCPCV=1\nSMFKnife=1\n"
+                                    b"SMFKConfig=C:\\cfg\\a.cfg\n", [u8(0x28)]),
+    "negative-cache": seed(b"[vellacord]\r\ncache = -5\r\nSMFKCh10=0\r\nSMFKMac=x\r\n", [u8(0)]),
+    "missing-libraries": seed(b"[Vellacord]\nRCPCV=1\nSMFKnife=7\n", [u8(3)]),
+    "work-dir-and-plays": seed(escaped(b"D:\\Work\\") + b"[Vellacord]\nRCPCV=1\nSMFKnife=1\n"
+                               b"SMFKConfig=\"C:\\cfg\\q.cfg\"\n[SMFKnife]\nC:\\Songs\\a.rcp=x\n",
+                               [u8(0x3C)]),
+    "empty": seed(b"", [u8(0)]),
+}
+
+# ---- fuzz_mbcs_paths: code page at the end, the new extension, then the path ----
+def mb(path, ext=b".ini", cp932=True):
+    return seed(escaped(ext) + path, [u8(1 if cp932 else 0)])
+
+mbcs = {
+    "trail-5c": mb(b"C:\\\x83\x5c\\\x95\x5c.mid"),
+    "lead-at-end": mb(b"C:\\dir.x\\name\x81"),
+    "drive-root": mb(b"C:\\", b".mid"),
+    "single-byte": mb(b"C:\\\x83\x5c\\a.b.Rcp", b"", cp932=False),
+    "colon-after-period": mb(b"a.b:c", b".x"),
+}
+
+for target, seeds in [("fuzz_orvo_handler", orvo), ("fuzz_plugin_notifications", plugin),
+                      ("fuzz_cd_track", cd_track), ("fuzz_settings", settings),
+                      ("fuzz_mbcs_paths", mbcs)]:
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    for name, content in seeds.items():
+        data = content if isinstance(content, bytes) else seed(b"", content)
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
