@@ -41,6 +41,22 @@ contract() {
     bad=$(echo "$imports" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|comdlg32\.dll|comctl32\.dll' | tr '\n' ' ')
     [ -n "$imports" ] && [ -z "$bad" ]
     check "contract: imports only system DLLs" $? "not allowed: ${bad:-no import table}"
+
+    # Calling conventions, read from the 32-bit symbol tables: a stdcall name carries the bytes
+    # its callee removes ("@8"), a cdecl one carries none. Wrong conventions crash only on a
+    # 32-bit run, which this machine may not be able to make.
+    local file sym missing
+    for spec in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
+        "standins/smfk32/smfk32.dll:_SmfkConvert@28" \
+        "standins/rcpcv/rcpcv.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
+        "ORVO.exe:__ZN4host10PluginHost11HostVersionEv@4 __ZN4host10PluginHost14AcceptsVersionEi@8 __ZN4host10PluginHost7DeclineEv@4 __ZN4host10PluginHost14PluginFileNameEv@4 __ZN4host10PluginHost11PluginOwnerEv@4"; do
+        file=$ROOT/build/win32/${spec%%:*} missing=
+        local table
+        table=$(i686-w64-mingw32-objdump -t "$file" 2>/dev/null | awk '{print $NF}')
+        for sym in ${spec#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
+        [ -z "$missing" ]
+        check "contract: calling conventions in ${spec%%:*}" $? "missing:$missing"
+    done
 }
 
 # --- One locale pass --------------------------------------------------------------------------
