@@ -239,4 +239,24 @@ struct IPluginHost {
     virtual void* VLC_STDCALL PluginOwner() = 0;  // 15: the component owning the plug-in's objects
 };
 
+// For implementers of the plug-in host interface (stand-ins, test fakes): the positions the
+// plug-in never calls, each reporting its position to `Unexpected`.
+class PluginHostFillers : public IPluginHost {
+  protected:
+    virtual void Unexpected(int position) = 0;
+
+  public:
+    void VLC_STDCALL Reserved3() override { Unexpected(3); }
+    void VLC_STDCALL Reserved4() override { Unexpected(4); }
+    void VLC_STDCALL Reserved5() override { Unexpected(5); }
+    void VLC_STDCALL Reserved6() override { Unexpected(6); }
+    void VLC_STDCALL Reserved7() override { Unexpected(7); }
+    void VLC_STDCALL Reserved9() override { Unexpected(9); }
+    void VLC_STDCALL Reserved10() override { Unexpected(10); }
+    void VLC_STDCALL Reserved11() override { Unexpected(11); }
+    void VLC_STDCALL Reserved12() override { Unexpected(12); }
+    void VLC_STDCALL Reserved13() override { Unexpected(13); }
+    void VLC_STDCALL Reserved14() override { Unexpected(14); }
+};
+
 }  // namespace Orvo_tlb

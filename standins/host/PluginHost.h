@@ -20,7 +20,7 @@ struct HostSettings {
     void* owner = nullptr;
 };
 
-class PluginHost final : public Orvo_tlb::IPluginHost {
+class PluginHost final : public Orvo_tlb::PluginHostFillers {
   public:
     PluginHost(HostSettings& settings, Transcript& transcript)
         : settings_(settings), transcript_(transcript) {}
@@ -30,20 +30,9 @@ class PluginHost final : public Orvo_tlb::IPluginHost {
     Orvo_tlb::Long VLC_STDCALL Decline() override;
     const char* VLC_STDCALL PluginFileName() override;
     void* VLC_STDCALL PluginOwner() override;
-    void VLC_STDCALL Reserved3() override { Unexpected(3); }
-    void VLC_STDCALL Reserved4() override { Unexpected(4); }
-    void VLC_STDCALL Reserved5() override { Unexpected(5); }
-    void VLC_STDCALL Reserved6() override { Unexpected(6); }
-    void VLC_STDCALL Reserved7() override { Unexpected(7); }
-    void VLC_STDCALL Reserved9() override { Unexpected(9); }
-    void VLC_STDCALL Reserved10() override { Unexpected(10); }
-    void VLC_STDCALL Reserved11() override { Unexpected(11); }
-    void VLC_STDCALL Reserved12() override { Unexpected(12); }
-    void VLC_STDCALL Reserved13() override { Unexpected(13); }
-    void VLC_STDCALL Reserved14() override { Unexpected(14); }
 
   private:
-    void Unexpected(int position);
+    void Unexpected(int position) override;
 
     HostSettings& settings_;
     Transcript& transcript_;

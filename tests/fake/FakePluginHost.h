@@ -9,7 +9,7 @@
 
 namespace fake {
 
-class FakePluginHost final : public Orvo_tlb::IPluginHost {
+class FakePluginHost final : public Orvo_tlb::PluginHostFillers {
   public:
     explicit FakePluginHost(std::vector<std::string>& log) : log_(log) {}
 
@@ -39,20 +39,11 @@ class FakePluginHost final : public Orvo_tlb::IPluginHost {
         log_.push_back("Host.PluginOwner()");
         return owner;
     }
-    void VLC_STDCALL Reserved3() override { Unexpected(3); }
-    void VLC_STDCALL Reserved4() override { Unexpected(4); }
-    void VLC_STDCALL Reserved5() override { Unexpected(5); }
-    void VLC_STDCALL Reserved6() override { Unexpected(6); }
-    void VLC_STDCALL Reserved7() override { Unexpected(7); }
-    void VLC_STDCALL Reserved9() override { Unexpected(9); }
-    void VLC_STDCALL Reserved10() override { Unexpected(10); }
-    void VLC_STDCALL Reserved11() override { Unexpected(11); }
-    void VLC_STDCALL Reserved12() override { Unexpected(12); }
-    void VLC_STDCALL Reserved13() override { Unexpected(13); }
-    void VLC_STDCALL Reserved14() override { Unexpected(14); }
 
   private:
-    void Unexpected(int slot) { log_.push_back("Host.Reserved" + std::to_string(slot) + "()"); }
+    void Unexpected(int slot) override {
+        log_.push_back("Host.Reserved" + std::to_string(slot) + "()");
+    }
     std::vector<std::string>& log_;
 };
 
