@@ -49,8 +49,8 @@ struct ProcessStart {
 
 struct OpenFileRequest {
     Handle owner = 0;
-    std::string title;   // in `textCodePage`
-    std::string filter;  // description|pattern pairs separated by '|', in `textCodePage`
+    std::string title;          // in `textCodePage`
+    std::string filter;         // description|pattern pairs separated by '|', in `textCodePage`
     unsigned textCodePage = 0;  // 0: the process's ANSI code page
     int filterIndex = 1;
     std::string initialFile;  // paths in the process's ANSI code page

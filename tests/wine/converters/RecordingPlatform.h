@@ -24,5 +24,4 @@ class RecordingPlatform final : public ForwardingPlatform {
         boxes.push_back({text, caption, type, codePage});
         return platform::kIdOk;
     }
-
 };

@@ -274,7 +274,8 @@ void SmfKnifeChecks(RecordingPlatform& os) {
             Check(os.boxes[0].text == converters::texts::kSmfKnifeUnusable &&
                       os.boxes[0].caption == "Vellacord" && os.boxes[0].type == 0x10,
                   name + "box text, caption and type");
-        if (std::string(c.steering) == "result=-1") wintest::RenameFile(out, dir + "out_minus1.mid");
+        if (std::string(c.steering) == "result=-1")
+            wintest::RenameFile(out, dir + "out_minus1.mid");
     }
 
     {
