@@ -174,6 +174,42 @@ std::optional<std::uint64_t> FileSize(const char* path) {
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
+std::optional<std::uint64_t> ReadThrough(const char* path) {
+    if (!path) return std::nullopt;
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<char> buffer(64 * 1024);
+    std::uint64_t total = 0;
+    DWORD read = 0;
+    while (ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
+           read > 0)
+        total += read;
+    CloseHandle(file);
+    return total;
+}
+
+namespace {
+
+std::int64_t busyTicks = 0;
+
+std::int64_t Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+}  // namespace
+
+BusyScope::BusyScope() : start_(Ticks()) {}
+BusyScope::~BusyScope() {
+    busyTicks += Ticks() - start_;
+}
+CallerScope::CallerScope() : start_(Ticks()) {}
+CallerScope::~CallerScope() {
+    busyTicks -= Ticks() - start_;
+}
+
 bool WriteBytes(const char* path, const std::string& bytes) {
     const HANDLE file =
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -186,3 +222,7 @@ bool WriteBytes(const char* path, const std::string& bytes) {
 }
 
 }  // namespace standin
+
+extern "C" std::int64_t __stdcall standinBusyTicks() {
+    return standin::busyTicks;
+}

@@ -49,6 +49,34 @@ std::string Hex(std::uint32_t value);  // 0x0012ABCD
 std::string HexBytes(const void* data, std::size_t size);  // groups of four bytes
 
 std::optional<std::uint64_t> FileSize(const char* path);
+// Reads the whole file, as any converter must before it can write anything; its size, or
+// nothing when it cannot be read.
+std::optional<std::uint64_t> ReadThrough(const char* path);
+
+// The library's own time, for benchmarks of its caller: a `BusyScope` around each exported
+// call adds its duration, a `CallerScope` around each call back into the caller takes that
+// duration away again. The sum is exported as `standinBusyTicks` (performance-counter ticks).
+class BusyScope {
+  public:
+    BusyScope();
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    std::int64_t start_;
+};
+
+class CallerScope {
+  public:
+    CallerScope();
+    ~CallerScope();
+    CallerScope(const CallerScope&) = delete;
+    CallerScope& operator=(const CallerScope&) = delete;
+
+  private:
+    std::int64_t start_;
+};
 bool WriteBytes(const char* path, const std::string& bytes);
 
 }  // namespace standin

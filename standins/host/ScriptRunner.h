@@ -46,6 +46,16 @@
 //   clients                print attached clients, their masks, and references held
 //   print-file <path>      print a file's lines (ANSI, %VARIABLES% expanded)
 //   list <folder> [<pattern>]   print the file names in a folder, sorted
+//
+// Benchmarks (BenchSteps.cpp); each prints "bench: <figure> ..." lines with medians in ns
+//   bench-hit <song> <rounds> <batch>   time _pinOpenPlayFile of a cached song against a bare
+//                          GetFileAttributesA of the file it answers, interleaved
+//   bench-miss <rounds> <song>...   play the songs in turn, each play a miss; the plug-in's own
+//                          time is the total less what the converters report as theirs
+//   bench-start <rounds>   time _pinRun (then _pinAbort, untimed) against a bare client making
+//                          only the calls a start needs to the host's own server
+//   bench-memory <plays> <first> <prefix> <count> <suffix>   play <prefix><i><suffix> for i
+//                          going round 0..count-1; private bytes after <first> and after <plays>
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 
@@ -86,6 +96,7 @@ class ScriptRunner {
     bool Step(const std::string& line);
     Outcome StateStep(const std::vector<std::string>& words, const std::string& line);
     Outcome SessionStep(const std::vector<std::string>& words, const std::string& line);
+    Outcome BenchStep(const std::vector<std::string>& words);
     bool RequireLoaded(const std::string& step);
     void Pump(DWORD milliseconds);
     void EndAbortedClient();

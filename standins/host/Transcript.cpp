@@ -7,6 +7,7 @@
 namespace host {
 
 void Transcript::Line(const std::string& utf8) {
+    if (muted_) return;
     // Raw bytes through the handle: the C runtime's text mode would re-encode or buffer them.
     const std::string line = utf8 + "\n";
     DWORD written = 0;

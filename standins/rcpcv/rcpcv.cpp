@@ -45,6 +45,7 @@ extern "C" {
 std::uint32_t __stdcall rcpcvConvertFile(const char* source, std::int32_t mode,
                                          ProgressCallback callback, std::int32_t reserved,
                                          std::uint32_t user) {
+    const standin::BusyScope busy;
     standin::Log(steering,
                  "rcpcvConvertFile(" + standin::Quote(source) + ", " + std::to_string(mode) +
                      ", callback=" + standin::Hex(reinterpret_cast<std::uintptr_t>(callback)) +
@@ -54,13 +55,17 @@ std::uint32_t __stdcall rcpcvConvertFile(const char* source, std::int32_t mode,
         return object;
     };
     if (!source || !*source || mode != 2 || !callback || reserved != 0) return finish(0);
-    const auto size = standin::FileSize(source);
+    const auto size = standin::ReadThrough(source);
     if (!size || steering.noObject) return finish(0);
 
     ProgressRecord record{sizeof(ProgressRecord), 1, 0, user, 100};
     for (std::int32_t progress : {0, 40, 100}) {
         record.progress = progress;
-        const std::int32_t answer = callback(&record);
+        std::int32_t answer = 0;
+        {
+            const standin::CallerScope caller;
+            answer = callback(&record);
+        }
         standin::Log(steering, "callback(" + std::to_string(progress) + ", " + standin::Hex(user) +
                                    ") -> " + std::to_string(answer));
         if (answer == 0) return finish(0);
@@ -71,6 +76,7 @@ std::uint32_t __stdcall rcpcvConvertFile(const char* source, std::int32_t mode,
 }
 
 std::int32_t __stdcall rcpcvSaveSMF(std::uint32_t object, const char* dest) {
+    const standin::BusyScope busy;
     std::int32_t result = steering.result.value_or(0);
     const auto found = objects.find(object);
     if (found == objects.end() || !dest || !*dest) {
@@ -87,6 +93,7 @@ std::int32_t __stdcall rcpcvSaveSMF(std::uint32_t object, const char* dest) {
 }
 
 std::int32_t __stdcall rcpcvDeleteObject(std::uint32_t object) {
+    const standin::BusyScope busy;
     const std::int32_t result = objects.erase(object) > 0 ? 1 : 0;
     standin::Log(steering,
                  "rcpcvDeleteObject(" + standin::Hex(object) + ") -> " + std::to_string(result));

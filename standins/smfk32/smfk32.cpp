@@ -31,6 +31,7 @@ std::int32_t __stdcall GetSmfkVersion() {
 std::int32_t __stdcall SmfkConvert(std::uint32_t window, const char* source, const char* dest,
                                    const char* config, std::int32_t reserved,
                                    const std::uint32_t* options, ProgressCallback callback) {
+    const standin::BusyScope busy;
     standin::Log(
         steering,
         "SmfkConvert(" + standin::Hex(window) + ", " + standin::Quote(source) + ", " +
@@ -44,11 +45,15 @@ std::int32_t __stdcall SmfkConvert(std::uint32_t window, const char* source, con
     if (!source || !dest || !config || !*source || !*dest || !*config || reserved != 0 ||
         !options || options[0] != 24 || !callback)
         return finish(kBadCall);
-    const auto size = standin::FileSize(source);
+    const auto size = standin::ReadThrough(source);
     if (!size) return finish(kNoSource);
 
     for (std::int32_t progress : {0, 50, 100}) {
-        const std::int32_t answer = callback(progress, options[5]);
+        std::int32_t answer = 0;
+        {
+            const standin::CallerScope caller;
+            answer = callback(progress, options[5]);
+        }
         standin::Log(steering, "callback(" + std::to_string(progress) + ", " +
                                    standin::Hex(options[5]) + ") -> " + std::to_string(answer));
         if (answer == 0) return finish(kStopped);

@@ -63,6 +63,28 @@ TEST_F(PluginCache, SameSongAgainIsAHitWithoutConverting) {
     EXPECT_THAT(ConverterCalls(), IsEmpty());
 }
 
+// The host waits on every play: a hit costs one existence check per lookup and nothing else
+// (no profile read, no library call, no host call).
+TEST_F(PluginCache, HitMakesOnlyTheExistenceCheckOfEachLookup) {
+    StartWithConverters("Cache=8\n");
+    Play("C:\\Songs\\a.rcp");
+    Play("C:\\Songs\\b.mid");
+    const std::string midi = "C:\\Songs\\b.mid";
+    const std::string rcp = "C:\\Songs\\a.rcp";
+    const auto exists = [this](int n) {
+        std::string quoted;
+        for (const char c : Cached(n))
+            quoted += c == '\\' ? std::string("\\x5c") : std::string(1, c);
+        return "FileExists(\"" + quoted + "\")";
+    };
+    os.ClearCalls();
+    EXPECT_EQ(pinOpenPlayFile(midi.c_str()), Cached(2));
+    EXPECT_THAT(os.calls, ElementsAre(exists(2)));
+    os.ClearCalls();
+    EXPECT_EQ(pinOpenPlayFile(rcp.c_str()), Cached(1));
+    EXPECT_THAT(os.calls, ElementsAre(exists(0), exists(1)));
+}
+
 TEST_F(PluginCache, LeastRecentlyUsedEntryIsEvictedAndItsFileDeleted) {
     Start("[Vellacord]\nSMFKnife=1\nSMFKConfig=C:\\c.cfg\nCache=2\n");
     EXPECT_EQ(Play("C:\\a.mid"), Cached(0));

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Measures what the plug-in costs the player: the real DLL in the stand-in host under Wine,
+# each figure against a baseline taken in the same run (see standins/host/BenchSteps.cpp),
+# printed with its target. A measuring command, not a test: it fails only when a run cannot
+# be carried out, never because a target was missed.
+# Usage: scripts/bench.sh [--no-build]
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
+. "$root/tests/wine/wine-env.sh"
+vlc_pick_wine "$root" || exit 1
+if [ "${1:-}" != "--no-build" ]; then
+    preset=$(basename "$VLC_WIN_BUILD")
+    (cd "$root" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j2 >/dev/null) ||
+        { echo "bench: the $preset build failed"; exit 1; }
+fi
+
+work=$(mktemp -d)
+trap 'vlc_end_prefix; rm -rf "$work"' EXIT
+for file in ORVO.exe Vellacord.dll standins/smfk32/smfk32.dll standins/rcpcv/rcpcv.dll; do
+    cp "$VLC_WIN_BUILD/$file" "$work/" || { echo "bench: $file missing in $VLC_WIN_BUILD"; exit 1; }
+done
+cd "$work"
+win() { printf 'Z:%s' "${1//\//\\}"; }  # the Wine path of a Unix path
+
+# Songs: small ones for the hit and memory runs, 1 MB ones for the miss run; a RCP-family song
+# goes through both converters, a MIDI song through SMF Knife alone.
+mkdir songs mem
+head -c 4096 /dev/urandom >songs/hit.mid
+head -c 4096 /dev/urandom >songs/hit.rcp
+for i in 0 1 2 3 4 5; do head -c 1048576 /dev/urandom >"songs/big$i.rcp"; done
+for i in $(seq 0 999); do printf 'song %d\n' "$i" >"mem/s$i.rcp"; done
+printf 'stand-in configuration\r\n' >bench.cfg
+printf '[Vellacord]\r\nCache=8\r\nRCPCV=1\r\nSMFKnife=1\r\nSMFKConfig=%s\r\n' "$(win "$work/bench.cfg")" >Vellacord.ini
+
+songs=$(win "$work/songs")
+{
+    echo "load Vellacord.dll"
+    echo "bench-start 15"
+    echo "run"
+    echo "pump 200"
+    echo "bench-hit $songs\\hit.mid 21 200"
+    echo "bench-hit $songs\\hit.rcp 21 200"
+    echo "bench-miss 5 $songs\\big0.rcp $songs\\big1.rcp $songs\\big2.rcp $songs\\big3.rcp $songs\\big4.rcp $songs\\big5.rcp"
+    echo "bench-memory 10000 100 $(win "$work/mem")\\s 1000 .rcp"
+    echo "abort"
+} >bench.txt
+
+vlc_new_prefix "$work/prefix"
+start=$(date +%s)
+LANG=C.UTF-8 timeout 600 "$WINE" ORVO.exe --script bench.txt >transcript.txt 2>wine.err
+status=$?
+if [ $status -ne 0 ] || grep -q FAIL transcript.txt; then
+    echo "bench: the run failed (exit $status):"
+    grep -E 'FAIL|^bench:|^box:' transcript.txt
+    exit 1
+fi
+
+field() { sed -n "s/^bench: $1 .*[ ]$2=\([^ ]*\).*/\1/p" transcript.txt | head -1; }
+hitline() { grep "^bench: hit .*$1 " transcript.txt; }
+value() { sed -n "s/.* $1=\([^ ]*\).*/\1/p"; }
+verdict() { awk -v v="${1%\%}" -v t="$2" 'BEGIN { print (v + 0 <= t + 0) ? "met" : "MISSED" }'; }
+
+mid_ratio=$(hitline 'hit.mid' | value ratio)
+rcp_ratio=$(hitline 'hit.rcp' | value ratio)
+share=$(field miss share)
+start_ratio=$(field start ratio)
+growth=$(field memory growth)
+
+echo "Vellacord benchmark, $(date +%F), build $(basename "$VLC_WIN_BUILD") ($VLC_WIN_BITS-bit) under $($WINE --version), $(( $(date +%s) - start )) s"
+printf '%-44s %10s %8s  %s\n' "figure (median)" "measured" "target" "verdict"
+printf '%-44s %10s %8s  %s\n' "cache hit, MIDI song / GetFileAttributesA" "$mid_ratio" "1.5" "$(verdict "$mid_ratio" 1.5)"
+printf '%-44s %10s %8s  %s\n' "cache hit, chained .rcp / GetFileAttributesA" "$rcp_ratio" "2.5" "$(verdict "$rcp_ratio" 2.5)"
+printf '%-44s %10s %8s  %s\n' "cache miss, 1 MB .rcp: own time / converters" "$share" "5%" "$(verdict "$share" 5)"
+printf '%-44s %10s %8s  %s\n' "start: _pinRun / bare client" "$start_ratio" "2" "$(verdict "$start_ratio" 2)"
+printf '%-44s %10s %8s  %s\n' "memory: private bytes, 10,000 vs 100 plays" "$growth" "1%" "$(verdict "$growth" 1)"
+echo "details:"
+grep '^bench: ' transcript.txt | sed 's/^bench: /  /'

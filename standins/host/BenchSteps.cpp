@@ -1,0 +1,330 @@
+// Benchmark steps: what the plug-in costs the player, each figure measured against a baseline
+// taken in the same process and interleaved with it (even rounds measure the plug-in first,
+// odd rounds the baseline first), so that a noisy machine shifts both alike. The transcript is
+// muted while anything is timed. Results are medians, in nanoseconds.
+#include <windows.h>
+// After windows.h, which they need.
+#include <oleauto.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "standins/host/ScriptRunner.h"
+#include "standins/host/StepWords.h"
+#include "standins/host/Text.h"
+
+namespace host {
+namespace {
+
+std::int64_t Ticks() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Nanoseconds(std::int64_t ticks) {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    return static_cast<double>(ticks) * 1e9 / frequency;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string Fixed(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
+std::string Ns(double value) {
+    return Fixed(value, 0) + "ns";
+}
+
+// Ticks the loaded stand-in converters report as spent inside their own calls (less the time
+// in the plug-in's progress callbacks); a converter not loaded counts nothing.
+class ConverterClock {
+  public:
+    std::int64_t Now() const {
+        std::int64_t sum = 0;
+        for (const char* name : {"rcpcv.dll", "smfk32.dll"}) {
+            const HMODULE module = ::GetModuleHandleA(name);
+            if (!module) continue;
+            using BusyFn = std::int64_t(__stdcall*)();
+            const auto busy = reinterpret_cast<BusyFn>(
+                reinterpret_cast<void*>(::GetProcAddress(module, "standinBusyTicks")));
+            if (busy) sum += busy();
+        }
+        return sum;
+    }
+};
+
+// Runs `first` and `second` in the order the round asks for.
+void Interleaved(int round, const std::function<void()>& first,
+                 const std::function<void()>& second) {
+    if (round % 2 == 0) {
+        first();
+        second();
+    } else {
+        second();
+        first();
+    }
+}
+
+// Committed private memory of the process. Wine leaves PrivateUsage at 0, so where it is 0 the
+// same figure is added up from the address space: every committed region of private type.
+std::uint64_t PrivateBytes(std::string& source) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(),
+                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                               sizeof counters) &&
+        counters.PrivateUsage != 0) {
+        source = "PrivateUsage";
+        return counters.PrivateUsage;
+    }
+    source = "VirtualQuery";
+    std::uint64_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr;
+         ::VirtualQuery(address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    return total;
+}
+
+// The least a client does to start against the player: create the automation server, ask for
+// its four interfaces, attach, hand over its mask and add the plug-in's eleven menu items. The
+// ticks exclude taking it all down again.
+std::int64_t BareClientStart(HWND window) {
+    using namespace Orvo_tlb;
+    static const wchar_t* const captions[11] = {
+        L"Vellacord", L"-",           L"Vellacord", L"SMF Knife",
+        L"Default",   L"Config File", L"Other...",  L"Properties...",
+        L"Help",      L"-",           L"Exit"};
+    // Parent of each item: a root menu, or the index of an item added before it.
+    static const long parents[11] = {0x4000, 0x9000, 0x9000, 2, 3, 3, 3, 2, 2, 2, 2};
+    const Long self = static_cast<Long>(reinterpret_cast<std::uintptr_t>(window));
+
+    const std::int64_t start = Ticks();
+    IUnknownIntf* unknown = nullptr;
+    ::CoCreateInstance(reinterpret_cast<const CLSID&>(CLSID_ORVOControl), nullptr, 0x15,
+                       reinterpret_cast<const IID&>(Orvo_tlb::IID_IUnknown),
+                       reinterpret_cast<void**>(&unknown));
+    if (!unknown) return -1;
+    IORVOControl* control = nullptr;
+    IORVOPlayList* playList = nullptr;
+    IORVOLyrics* lyrics = nullptr;
+    IORVOMenu* menu = nullptr;
+    unknown->QueryInterface(IID_IORVOControl, reinterpret_cast<void**>(&control));
+    unknown->QueryInterface(IID_IORVOPlayList, reinterpret_cast<void**>(&playList));
+    unknown->QueryInterface(IID_IORVOLyrics, reinterpret_cast<void**>(&lyrics));
+    unknown->QueryInterface(IID_IORVOMenu, reinterpret_cast<void**>(&menu));
+    if (!control || !playList || !lyrics || !menu) return -1;
+    Long mode = 0, run = 0;
+    control->Attach(
+        static_cast<Long>(reinterpret_cast<std::uintptr_t>(::GetModuleHandleW(nullptr))),
+        static_cast<Long>(::GetCurrentProcessId()), self, &mode, &run);
+    control->SetEvent(self, static_cast<Long>(0xEFFFF81F));
+    Long ids[11] = {};
+    for (int i = 0; i < 11; ++i) {
+        const BSTR caption = ::SysAllocString(captions[i]);
+        const Long parent = parents[i] >= 0x4000 ? parents[i] : ids[parents[i]];
+        menu->AddItem(self, parent, reinterpret_cast<platform::Bstr>(caption), &ids[i]);
+        ::SysFreeString(caption);
+    }
+    const std::int64_t ticks = Ticks() - start;
+
+    for (int i = 10; i >= 0; --i) menu->DeleteItem(ids[i]);
+    control->Detach(self);
+    menu->Release();
+    lyrics->Release();
+    playList->Release();
+    control->Release();
+    unknown->Release();
+    return ticks;
+}
+
+}  // namespace
+
+ScriptRunner::Outcome ScriptRunner::BenchStep(const std::vector<std::string>& words) {
+    const std::string& name = words[0];
+    long long rounds = 0, batch = 0;
+    if (name.compare(0, 6, "bench-") != 0) return Outcome::NotMine;
+    if (!RequireLoaded(name)) return Outcome::Failed;
+    const ConverterClock converters;
+
+    if (name == "bench-hit" && words.size() == 4 && Number(words[2], rounds) &&
+        Number(words[3], batch) && rounds > 0 && batch > 0) {
+        const std::string song = ToAnsi(FromUtf8(words[1]));
+        const char* first = library_.openPlayFile(song.c_str());
+        const std::string converted = first ? first : "";
+        if (converted.empty() || converted == song) {
+            transcript_.Line("bench: FAIL hit " + words[1] + " is not converted");
+            return Outcome::Failed;
+        }
+        const std::int64_t convertersBefore = converters.Now();
+        std::vector<double> opens, attributes, ratios;
+        bool same = true;
+        transcript_.Mute(true);
+        for (int round = 0; round < rounds; ++round) {
+            double open = 0, attribute = 0;
+            Interleaved(
+                round,
+                [&] {
+                    const char* result = nullptr;
+                    const std::int64_t start = Ticks();
+                    for (int i = 0; i < batch; ++i) result = library_.openPlayFile(song.c_str());
+                    open = Nanoseconds(Ticks() - start) / batch;
+                    same = same && result && converted == result;
+                },
+                [&] {
+                    DWORD sink = 0;
+                    const std::int64_t start = Ticks();
+                    for (int i = 0; i < batch; ++i) sink ^= ::GetFileAttributesA(converted.c_str());
+                    attribute = Nanoseconds(Ticks() - start) / batch;
+                    if (sink == 0x12345678) transcript_.Line("");  // keeps the calls
+                });
+            opens.push_back(open);
+            attributes.push_back(attribute);
+            ratios.push_back(open / attribute);
+        }
+        transcript_.Mute(false);
+        if (!same || converters.Now() != convertersBefore) {
+            transcript_.Line("bench: FAIL hit " + words[1] + " converted again");
+            return Outcome::Failed;
+        }
+        transcript_.Line("bench: hit " + words[1] + " open=" + Ns(Median(opens)) + " attributes=" +
+                         Ns(Median(attributes)) + " ratio=" + Fixed(Median(ratios), 2) +
+                         " rounds=" + std::to_string(rounds) + "x" + std::to_string(batch));
+        return Outcome::Done;
+    }
+
+    if (name == "bench-miss" && words.size() >= 3 && Number(words[1], rounds) && rounds > 0) {
+        std::vector<std::string> songs;
+        for (std::size_t i = 2; i < words.size(); ++i) songs.push_back(ToAnsi(FromUtf8(words[i])));
+        std::vector<double> totals, inside, shares;
+        transcript_.Mute(true);
+        // The first round loads the converters and fills the cache; it is not counted.
+        for (int round = 0; round <= rounds; ++round) {
+            for (const std::string& song : songs) {
+                const std::int64_t before = converters.Now();
+                const std::int64_t start = Ticks();
+                const char* result = library_.openPlayFile(song.c_str());
+                const std::int64_t total = Ticks() - start;
+                const std::int64_t converting = converters.Now() - before;
+                if (!result || song == result || converting <= 0) {
+                    transcript_.Mute(false);
+                    transcript_.Line("bench: FAIL miss " + AnsiToUtf8(song) + " was not converted");
+                    return Outcome::Failed;
+                }
+                if (round == 0) continue;
+                totals.push_back(Nanoseconds(total));
+                inside.push_back(Nanoseconds(converting));
+                shares.push_back(static_cast<double>(total - converting) / converting);
+            }
+            Pump(0);
+        }
+        transcript_.Mute(false);
+        transcript_.Line("bench: miss total=" + Ns(Median(totals)) + " converters=" +
+                         Ns(Median(inside)) + " share=" + Fixed(100 * Median(shares), 2) +
+                         "% plays=" + std::to_string(shares.size()));
+        return Outcome::Done;
+    }
+
+    if (name == "bench-start" && words.size() == 2 && Number(words[1], rounds) && rounds > 0) {
+        const HWND window = ::CreateWindowExW(0, L"STATIC", L"bare client", 0, 0, 0, 0, 0, nullptr,
+                                              nullptr, nullptr, nullptr);
+        std::vector<double> starts, bares, ratios;
+        bool ok = true;
+        transcript_.Mute(true);
+        // Round 0 warms both up and is not counted.
+        for (int round = 0; round <= rounds && ok; ++round) {
+            double plugin = 0, bare = 0;
+            Interleaved(
+                round,
+                [&] {
+                    const std::int64_t start = Ticks();
+                    const std::intptr_t result = library_.run(&host_);
+                    plugin = Nanoseconds(Ticks() - start);
+                    ok = ok && result != 0 && result != settings_.decline;
+                    library_.abort();
+                    Pump(20);
+                },
+                [&] {
+                    const std::int64_t ticks = BareClientStart(window);
+                    ok = ok && ticks >= 0;
+                    bare = Nanoseconds(ticks);
+                    Pump(20);
+                });
+            if (round == 0) continue;
+            starts.push_back(plugin);
+            bares.push_back(bare);
+            ratios.push_back(plugin / bare);
+        }
+        transcript_.Mute(false);
+        ::DestroyWindow(window);
+        if (!ok) {
+            transcript_.Line("bench: FAIL start: a start was refused or the bare client failed");
+            return Outcome::Failed;
+        }
+        transcript_.Line("bench: start run=" + Ns(Median(starts)) + " bare=" + Ns(Median(bares)) +
+                         " ratio=" + Fixed(Median(ratios), 2) +
+                         " rounds=" + std::to_string(rounds));
+        return Outcome::Done;
+    }
+
+    long long plays = 0, firstPlays = 0, count = 0;
+    if (name == "bench-memory" && words.size() == 6 && Number(words[1], plays) &&
+        Number(words[2], firstPlays) && Number(words[4], count) && count > 0 && plays > 0 &&
+        firstPlays > 0 && firstPlays <= plays) {
+        const std::string prefix = ToAnsi(FromUtf8(words[3]));
+        const std::string suffix = ToAnsi(FromUtf8(words[5]));
+        std::uint64_t atFirst = 0;
+        long long converted = 0;
+        std::string samples, source;
+        transcript_.Mute(true);
+        for (long long play = 1; play <= plays; ++play) {
+            const std::string song = prefix + std::to_string((play - 1) % count) + suffix;
+            const char* result = library_.openPlayFile(song.c_str());
+            if (result && song != result) ++converted;
+            // The player's loop runs between two plays.
+            if (play % 100 == 0) Pump(0);
+            if (play == firstPlays) atFirst = PrivateBytes(source);
+            if (play % (plays / 4 > 0 ? plays / 4 : 1) == 0)
+                samples += " " + std::to_string(play) + ":" + std::to_string(PrivateBytes(source));
+        }
+        const std::uint64_t atEnd = PrivateBytes(source);
+        transcript_.Mute(false);
+        if (converted != plays || atFirst == 0) {
+            transcript_.Line("bench: FAIL memory: " + std::to_string(plays - converted) +
+                             " plays not converted, private bytes " + std::to_string(atFirst));
+            return Outcome::Failed;
+        }
+        const double growth =
+            100.0 * (static_cast<double>(atEnd) - static_cast<double>(atFirst)) / atFirst;
+        transcript_.Line("bench: memory first=" + std::to_string(atFirst) +
+                         " end=" + std::to_string(atEnd) + " growth=" + Fixed(growth, 2) +
+                         "% plays=" + std::to_string(plays) + " songs=" + std::to_string(count) +
+                         " from=" + source + " samples=" + samples.substr(1));
+        return Outcome::Done;
+    }
+    transcript_.Line("bench: FAIL cannot read " + name);
+    return Outcome::Failed;
+}
+
+}  // namespace host
