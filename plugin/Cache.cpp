@@ -94,11 +94,14 @@ std::string TVellacord::LookupCache(const std::string& Source, bool& Hit) {
         SourceList.Delete(last);
         CacheList.Delete(last);
     }
+    // A file of an earlier run under the chosen name is removed first, so that only this
+    // conversion can make it exist. One that cannot be removed (a read-only folder, a file the
+    // host still plays) would pass for a conversion that wrote nothing: its name is passed over.
     std::string name;
     do {
         name = WorkDir + "\\VLCRD" + std::to_string(FileCounter) + ".mid";
         ++FileCounter;
-    } while (CacheList.IndexOf(name) >= 0);
+    } while (CacheList.IndexOf(name) >= 0 || (os.FileExists(name) && !os.DeleteFile(name)));
     SourceList.Insert(0, Source);
     CacheList.Insert(0, name);
     return name;

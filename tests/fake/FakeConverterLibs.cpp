@@ -17,7 +17,10 @@ std::int32_t VLC_STDCALL SmfkConvert(platform::Handle, const char* source, const
     L::log->push_back(std::string("smfk.SmfkConvert(") + source + ", " + dest + ", " + config +
                       ")");
     for (std::int32_t p : L::progress) callback(p, options->Owner);
-    if (L::smfkWrites && (L::smfkResult == 0 || L::smfkResult == -1)) L::os->AddFile(dest);
+    if (!L::os->HasFile(source)) return L::smfkCannotWrite;
+    const bool success = L::smfkResult == 0 || L::smfkResult == -1;
+    if (L::smfkWrites && (success || L::smfkWritesOnFailure) && !L::os->WriteFile(dest))
+        return L::smfkCannotWrite;
     return L::smfkResult;
 }
 
@@ -29,6 +32,7 @@ std::uint32_t VLC_STDCALL RcpConvertFile(const char* source, std::int32_t,
                                          TRCPCV::ProgressCallbackFn callback, std::int32_t,
                                          std::uint32_t user) {
     L::log->push_back(std::string("rcpcv.ConvertFile(") + source + ")");
+    if (!L::os->HasFile(source)) return 0;
     for (std::int32_t p : L::progress) {
         unsigned char record[16] = {};
         std::memcpy(record + 8, &p, 4);
@@ -40,8 +44,7 @@ std::uint32_t VLC_STDCALL RcpConvertFile(const char* source, std::int32_t,
 
 std::int32_t VLC_STDCALL RcpSaveSmf(std::uint32_t object, const char* dest) {
     L::log->push_back("rcpcv.SaveSMF(" + Hex(object) + ", " + dest + ")");
-    if (L::rcpcvWrites) L::os->AddFile(dest);
-    return L::rcpcvWrites ? 0 : 1;
+    return L::rcpcvWrites && L::os->WriteFile(dest) ? 0 : 1;
 }
 
 std::int32_t VLC_STDCALL RcpDeleteObject(std::uint32_t object) {
@@ -61,6 +64,8 @@ void ConverterLibs::Install(FakePlatform& platform, std::vector<std::string>& ca
     log = &calls;
     smfkResult = 0;
     smfkWrites = true;
+    smfkWritesOnFailure = false;
+    smfkCannotWrite = 5;
     rcpcvObject = 0x7100;
     rcpcvWrites = true;
     progress.clear();

@@ -1,6 +1,7 @@
 // In-process stand-ins for the two converter libraries, for tests of the plug-in object: they
 // log their calls into a shared log, report progress, and "write" the destination file into
-// the FakePlatform's file set unless told not to.
+// the FakePlatform's file set unless told not to. Like the real ones, they fail on a source
+// that does not exist and on a destination that cannot be written.
 #pragma once
 
 #include <string>
@@ -16,6 +17,8 @@ struct ConverterLibs {
     static inline FakePlatform* os = nullptr;
     static inline std::int32_t smfkResult = 0;
     static inline bool smfkWrites = true;
+    static inline bool smfkWritesOnFailure = false;  // leaves a partly written file behind
+    static inline std::int32_t smfkCannotWrite = 5;  // reported for a missing source or folder
     static inline std::uint32_t rcpcvObject = 0x7100;
     static inline bool rcpcvWrites = true;
     static inline std::vector<std::int32_t> progress;  // reported by each conversion

@@ -63,7 +63,7 @@ platform::HResult FakeOrvoServer::Read(const std::string& name, Long* value, Lon
     log.push_back("Control.get_" + name + "()");
     *value = answer;
     const auto failing = failingReads.find(name);
-    return failing == failingReads.end() ? platform::kSOk : failing->second;
+    return Answer(failing == failingReads.end() ? platform::kSOk : failing->second);
 }
 
 platform::HResult FakeOrvoServer::ReadProp(const std::string& name, Long* value) {
@@ -81,18 +81,18 @@ platform::HResult FakeOrvoServer::ReadBool(const std::string& name, platform::Va
 platform::HResult FakeOrvoServer::Write(const std::string& name, Long value) {
     log.push_back("Control.set_" + name + "(" + std::to_string(value) + ")");
     properties[name] = value;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::Command(const std::string& name, const std::vector<Long>& args) {
     const bool qualified = name.find('.') != std::string::npos;
     log.push_back((qualified ? "" : "Control.") + name + "(" + Join(args) + ")");
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::TextCommand(const std::string& name, Bstr text) {
     log.push_back(name + "(" + Quote(Narrow(Text(text))) + ")");
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::Filler(const std::string& name, int slot) {
@@ -102,20 +102,20 @@ platform::HResult FakeOrvoServer::Filler(const std::string& name, int slot) {
 
 platform::HResult FakeOrvoServer::CheckVersion(Long v) {
     log.push_back("Control.CheckVersion(" + std::to_string(v) + ")");
-    return v <= acceptedClientVersion ? platform::kSOk : platform::kSFalse;
+    return Answer(v <= acceptedClientVersion ? platform::kSOk : platform::kSFalse);
 }
 
 platform::HResult FakeOrvoServer::get_Design(Bstr* value) {
     log.push_back("Control.get_Design()");
     *value = Alloc(design);
     const auto failing = failingReads.find("Design");
-    return failing == failingReads.end() ? platform::kSOk : failing->second;
+    return Answer(failing == failingReads.end() ? platform::kSOk : failing->second);
 }
 
 platform::HResult FakeOrvoServer::set_Design(Bstr value) {
     design = Text(value);
     log.push_back("Control.set_Design(" + Quote(Narrow(design)) + ")");
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::Attach(Long instance, Long processId, Long window, Long* mode,
@@ -124,20 +124,20 @@ platform::HResult FakeOrvoServer::Attach(Long instance, Long processId, Long win
                   std::to_string(processId) + ", " + Hex(static_cast<std::uint32_t>(window)) + ")");
     *mode = attachMode;
     *runValue = 1;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetEvent(Long window, Long* mask) {
     log.push_back("Control.GetEvent(" + Hex(static_cast<std::uint32_t>(window)) + ")");
     *mask = eventMask;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::SetEvent(Long window, Long mask) {
     log.push_back("Control.SetEvent(" + Hex(static_cast<std::uint32_t>(window)) + ", " +
                   Hex(static_cast<std::uint32_t>(mask)) + ")");
     eventMask = mask;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetText(Bstr* text, Long* adjust, std::int16_t* showAccel,
@@ -155,14 +155,14 @@ platform::HResult FakeOrvoServer::GetText(Bstr* text, Long* adjust, std::int16_t
     *style = r.style;
     *color = r.color;
     *extra = r.extra;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetVolumes(Long* first, Long* second) {
     log.push_back("Control.GetVolumes()");
     *first = properties["VolumeLeft"];
     *second = properties["VolumeRight"];
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetSpeana(Long* v0, Long* v1, Long* v2, Long* v3, Long* v4,
@@ -170,13 +170,13 @@ platform::HResult FakeOrvoServer::GetSpeana(Long* v0, Long* v1, Long* v2, Long* 
     log.push_back("Control.GetSpeana()");
     Long* out[] = {v0, v1, v2, v3, v4, v5, v6, v7, v8, v9};
     for (int i = 0; i < 10; ++i) *out[i] = 100 + i;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetColor(Long index, Long* color) {
     log.push_back("Control.GetColor(" + std::to_string(index) + ")");
     *color = colors[index];
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetFont(Long index, Bstr* faceName, Long* charSet, Long* size,
@@ -188,7 +188,7 @@ platform::HResult FakeOrvoServer::GetFont(Long index, Bstr* faceName, Long* char
     *size = f.size;
     *style = f.style;
     *color = f.color;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetFormImage(Bstr text) {
@@ -215,7 +215,7 @@ platform::HResult FakeOrvoServer::GetTrackInfo(Long index, Bstr* text0, Bstr* te
     for (int i = 0; i < 5; ++i) *texts[i] = Alloc(t.texts[i]);
     Long* values[] = {value0, value1, value2, kind, driveAndTrack, value5, value6};
     for (int i = 0; i < 7; ++i) *values[i] = t.values[i];
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::SetTrackInfo(Long index, Bstr text0, Bstr text1, Bstr fileName,
@@ -224,14 +224,14 @@ platform::HResult FakeOrvoServer::SetTrackInfo(Long index, Bstr text0, Bstr text
                                                Long value5, Long value6) {
     log.push_back("PlayList.SetTrackInfo(" + std::to_string(index) + ", " +
                   Join({value0, value1, value2, kind, driveAndTrack, value5, value6}) + ")");
-    if (index < 0) return platform::kEFail;
+    if (index < 0) return Answer(platform::kEFail);
     if (index >= static_cast<Long>(tracks.size())) tracks.resize(index + 1);
     HostTrack& t = tracks[index];
     const Bstr texts[] = {text0, text1, fileName, text3, text4};
     for (int i = 0; i < 5; ++i) t.texts[i] = Text(texts[i]);
     const Long values[] = {value0, value1, value2, kind, driveAndTrack, value5, value6};
     for (int i = 0; i < 7; ++i) t.values[i] = values[i];
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::get_Lines(Long* value) {
@@ -258,18 +258,18 @@ platform::HResult FakeOrvoServer::GetLyrics(Long index, Long* number, Bstr* text
     *style = r.style;
     *color = r.color;
     *extra = r.extra;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::AddItem(Long window, Long parentId, Bstr caption, Long* newId) {
     const std::u16string text = Text(caption);
     log.push_back("Menu.AddItem(" + Hex(static_cast<std::uint32_t>(window)) + ", " +
                   Hex(static_cast<std::uint32_t>(parentId)) + ", " + Quote(Narrow(text)) + ")");
-    if (addItemGivesNoId) return platform::kSOk;  // leaves the place as it was
+    if (addItemGivesNoId) return Answer(platform::kSOk);  // leaves the place as it was
     const Long id = nextMenuId++;
     menuItems[id] = {parentId, text, true, window};
     *newId = id;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::DeleteItem(Long id) {
@@ -282,14 +282,14 @@ platform::HResult FakeOrvoServer::DeleteItem(Long id) {
                 std::find(doomed.begin(), doomed.end(), child) == doomed.end())
                 doomed.push_back(child);  // each once, even if parents form a loop
     for (Long d : doomed) menuItems.erase(d);
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::GetItemCaption(Long id, Bstr* caption) {
     log.push_back("Menu.GetItemCaption(" + Hex(static_cast<std::uint32_t>(id)) + ")");
     const auto it = menuItems.find(id);
     *caption = Alloc(it == menuItems.end() ? std::u16string() : it->second.caption);
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::SetItemCaption(Long id, Bstr caption) {
@@ -298,7 +298,7 @@ platform::HResult FakeOrvoServer::SetItemCaption(Long id, Bstr caption) {
                   Quote(Narrow(text)) + ")");
     const auto it = menuItems.find(id);
     if (it != menuItems.end()) it->second.caption = text;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 platform::HResult FakeOrvoServer::SetItemEnabled(Long id, Long flag) {
@@ -306,7 +306,7 @@ platform::HResult FakeOrvoServer::SetItemEnabled(Long id, Long flag) {
                   std::to_string(flag) + ")");
     const auto it = menuItems.find(id);
     if (it != menuItems.end()) it->second.enabled = flag != 0;
-    return platform::kSOk;
+    return Answer(platform::kSOk);
 }
 
 }  // namespace fake

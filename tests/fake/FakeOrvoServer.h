@@ -43,6 +43,11 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     std::vector<std::string>& log;
     int refCount = 1;
 
+    // When set, every operation of the four interfaces answers this status, though it still does
+    // what it was asked and fills its out arguments (texts included): the caller may neither
+    // trust nor leak what comes back. Interface queries and reference counting are not affected.
+    HResult failEveryCall = platform::kSOk;
+
     // Interfaces this server refuses, and with which status.
     std::map<std::string, HResult> refusedInterfaces;  // "IORVOControl", ...
 
@@ -275,6 +280,9 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     HResult TextCommand(const std::string& name, Bstr text);
     HResult Filler(const std::string& name, int slot);
     Bstr Alloc(const std::u16string& text);
+    HResult Answer(HResult normal) const {
+        return failEveryCall != platform::kSOk ? failEveryCall : normal;
+    }
 };
 
 }  // namespace fake

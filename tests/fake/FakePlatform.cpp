@@ -149,6 +149,23 @@ bool FakePlatform::HasFile(const std::string& path) const {
     return files.count(Upper(path)) > 0;
 }
 
+namespace {
+// The folder of a path, upper-cased, without trailing separators (a doubled one included).
+std::string FolderOf(const std::string& path) {
+    std::string folder = Upper(mbcs::ExtractFileDir(path));
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+}  // namespace
+
+bool FakePlatform::WriteFile(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    if (unwritableFolders.count(folder) || files.count(folder) || readOnlyFiles.count(Upper(path)))
+        return false;
+    files.insert(Upper(path));
+    return true;
+}
+
 int FakePlatform::PumpMessages() {
     int delivered = 0;
     while (!ownQueue_.empty()) {
@@ -341,6 +358,7 @@ bool FakePlatform::WriteProfileString(const std::string& file, const std::string
                                       const std::optional<std::string>& value) {
     Record("WriteProfileString(" + Quote(file) + ", " + Quote(section) + ", " + Quote(key) + ", " +
            (value ? Quote(*value) : std::string("none")) + ")");
+    if (readOnlyFiles.count(Upper(file))) return false;
     IniLines ini(IniText(file));
     auto [begin, end] = ini.Section(section);
     if (begin == std::string::npos) {
@@ -398,6 +416,7 @@ bool FakePlatform::FileExists(const std::string& path) {
 
 bool FakePlatform::DeleteFile(const std::string& path) {
     Record("DeleteFile(" + Quote(path) + ")");
+    if (unwritableFolders.count(FolderOf(path)) || readOnlyFiles.count(Upper(path))) return false;
     return files.erase(Upper(path)) > 0;
 }
 

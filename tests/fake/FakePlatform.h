@@ -83,6 +83,14 @@ class FakePlatform : public platform::IPlatform {
     std::set<std::string> files;  // existing files, by upper-cased path
     void AddFile(const std::string& path);
     bool HasFile(const std::string& path) const;
+    // Folders in which nothing can be created or deleted, missing or read-only, by upper-cased
+    // path without a trailing separator.
+    std::set<std::string> unwritableFolders;
+    // Files whose writes fail (a read-only INI file keeps its contents), by upper-cased path.
+    std::set<std::string> readOnlyFiles;
+    // Creates or overwrites a file as a writing program would; false, and nothing changes, when
+    // its folder is unwritable or is itself a file, or the file is read-only.
+    bool WriteFile(const std::string& path);
     std::string currentDirectory = "C:\\";
 
     std::vector<std::pair<platform::Guid, ComFactory>> comClasses;
