@@ -23,6 +23,7 @@ const char kSettings[] = "C:\\ORVO\\Plugins\\Vellacord.ini";
 
 struct QuietDialog final : ISettingsDialog {
     void Show() override {}
+    bool Visible() const override { return false; }  // closed at once: code 2 destroys it
 };
 
 class Session {
@@ -36,10 +37,10 @@ class Session {
         os.SetIniText(kSettings,
                       "[Vellacord]\nRCPCV=1\nSMFKnife=1\nSMFKConfig=C:\\cfg\\default.cfg\n");
         os.openFileAnswer = "C:\\cfg\\other.cfg";
-        SettingsDialogMaker() = [](void*) { return std::make_unique<QuietDialog>(); };
         SelectTrack();
 
         Check(pinRun(&host_) != 0 && ThePlugin != nullptr, "the plug-in starts");
+        SettingsDialogMaker() = [](void*) { return std::make_unique<QuietDialog>(); };
         for (int steps = 0; steps < 64 && data_.remaining_bytes() > 0; ++steps) Step();
 
         TORVO& link = *ThePlugin->Link;
