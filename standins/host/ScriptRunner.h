@@ -46,6 +46,19 @@
 //   clients                print attached clients, their masks, and references held
 //   print-file <path>      print a file's lines (ANSI, %VARIABLES% expanded)
 //   list <folder> [<pattern>]   print the file names in a folder, sorted
+//
+// Following conversions (ConversionSteps.cpp)
+//   keep-folder <path>     where play-keep puts its copies
+//   play-keep <path>       as "open", then copies the file the host got, if it is another one,
+//                          into the keep folder as "<n>-<name>", with each "VLCRD*.mid" beside
+//                          it not kept before ("kept: ..."; a FAIL line when it does not exist)
+//   log-new <path> <label> print the lines a log file gained since the last look, "<label>: ..."
+//
+// The settings dialog (DialogSteps.cpp), found by its window class while it is visible
+//   dialog wait [<ms>] | dialog show   pump until it is shown (default 5000 ms), then print its
+//                          controls (id, class, check state, text) | print them, or "none shown"
+//   dialog click <caption> BM_CLICK on the button or check box with that caption
+//   dialog type <id> <text>  set the text of the edit field with that control id
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 
@@ -86,6 +99,8 @@ class ScriptRunner {
     bool Step(const std::string& line);
     Outcome StateStep(const std::vector<std::string>& words, const std::string& line);
     Outcome SessionStep(const std::vector<std::string>& words, const std::string& line);
+    Outcome ConversionStep(const std::vector<std::string>& words, const std::string& line);
+    Outcome DialogStep(const std::vector<std::string>& words, const std::string& line);
     bool RequireLoaded(const std::string& step);
     void Pump(DWORD milliseconds);
     void EndAbortedClient();
