@@ -3,7 +3,7 @@
 set -u
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-format ccache
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-    xvfb xauth locales midicsv imagemagick fonts-ipafont-gothic)
+    xvfb xauth locales midicsv imagemagick fonts-ipafont-gothic python3)
 
 missing=()
 dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386 || missing+=("architecture i386")

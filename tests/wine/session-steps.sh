@@ -4,7 +4,7 @@
 # TRACKS (array, the host's playlist; default SONGS), SELECT (selected track, default 0),
 # CACHE_EDIT (cache size typed into the dialog). Flags: SHOT (wait for a screenshot while the
 # dialog is open), SECOND (hold still while a second host starts), REOPEN (the host closes and
-# opens again before the exit item).
+# opens again before the exit item), UNPIN (a click on "デフォルト" after the pin).
 vlc_session_steps() {
     local s t
     echo "mkdir C:\\logs"
@@ -38,6 +38,11 @@ vlc_session_steps() {
     echo "menu click 0x9000/Vellacord/SMFナイフ/$CFG"
     echo "pump 300"
     echo "print-file $DIR\\Vellacord.ini"
+    if [ -n "${UNPIN:-}" ]; then
+        echo "menu click 0x9000/Vellacord/SMFナイフ/デフォルト"
+        echo "pump 300"
+        echo "print-file $DIR\\Vellacord.ini"
+    fi
     echo "echo == the settings dialog: opened from the menu, changed, confirmed"
     echo "menu click 0x9000/Vellacord/プロパティ..."
     echo "dialog wait"
