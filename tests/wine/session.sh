@@ -177,7 +177,7 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     sect D 1 | grep -qxF "open: result=$rcp same-pointer=yes" && sect D 2 | grep -qxF "open: result=$rcp same-pointer=yes" &&
         sect D 2 | grep -q '^rcpcv: rcpcvSaveSMF('
     check "$L: RCPCV writing nothing: the host's own path, and the failed entry is no hit" $?
-    [ "$(grep -c '^box: ' "$OUT/D.txt")" = 1 ] && sect D 3 | grep -qF 'text="SMFナイフ コンフィグファイルが設定されていません"' &&
+    [ "$(grep -c '^box: icon=' "$OUT/D.txt")" = 1 ] && sect D 3 | grep -qF 'text="SMFナイフ コンフィグファイルが設定されていません"' &&
         sect D 3 | grep -qxF "open: result=$mid same-pointer=yes" && sect D 4 | grep -qxF "open: result=$mid same-pointer=yes" &&
         ! sect D 4 | grep -q 'SmfkConvert(' && ! grep -q 'kept: FAIL' "$OUT/D.txt"
     check "$L: no configuration: the message once, the host's own path both times" $?
