@@ -1,58 +1,103 @@
 #!/usr/bin/env bash
-# The demo session: the plug-in in the stand-in ORVO host under Wine, headless.
-#   scripts/demo.sh [song.rcp other.mid ...]
-# Each file argument becomes a play-file request. Transcript: stdout and build/demo/transcript.txt.
+# The demo: one scripted session of the plug-in in the stand-in ORVO host under Wine, headless,
+# in a throwaway prefix: start, plays through both converters and the cache, the plug-in's menu,
+# the settings dialog, the exit item and the stop. Every converted file is read back by midicsv.
+#   scripts/demo.sh [song.rcp other.mid ...]   (files to play instead of the bundled samples)
+# Outputs in demo-output/: transcript.txt (readable), host.txt (the host's full transcript),
+# dialog.png (the settings dialog while open), converted/ (a copy of every converted file).
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
-scripts/setup.sh || exit 1
 . tests/wine/wine-env.sh
 
-# Paths as the host sees them: Wine's drive Z: is the Unix root.
-FILES=()
-for f in "$@"; do
-    p=$(realpath -m -- "$f")
-    FILES+=("Z:${p//\//\\}")
-done
-[ ${#FILES[@]} -gt 0 ] || FILES=('C:\Songs\demo.rcp')
-
 if [ -z "${VLC_WINE_DISPLAY:-}" ]; then
-    if vlc_native32; then preset=win32; else preset=win64; fi
-    { cmake --preset win32 && cmake --build --preset win32 -j2; } >/dev/null || exit 1
-    if [ $preset = win64 ]; then
-        { cmake --preset win64 && cmake --build --preset win64 -j2; } >/dev/null || exit 1
-    fi
-    VLC_WINE_DISPLAY=1 exec xvfb-run -a "$0" "$@"
+    scripts/setup.sh || exit 1
+    build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2 >/dev/null; }
+    echo "building the plug-in and the stand-ins ..."
+    build win32 || { echo "demo: the win32 build failed" >&2; exit 1; }
+    vlc_native32 || build win64 || { echo "demo: the win64 build failed" >&2; exit 1; }
+    VLC_WINE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 vlc_pick_wine "$ROOT" || exit 1
-OUT=$ROOT/build/demo
-mkdir -p "$OUT"
-vlc_new_prefix "$OUT/wineprefix"
+OUT=$ROOT/demo-output
+rm -rf "$OUT" && mkdir -p "$OUT/converted"
+PREFIX=$(mktemp -d /tmp/vellacord-demo.XXXXXX)
+trap 'vlc_end_prefix; rm -rf "$PREFIX"' EXIT
+echo "preparing a fresh Wine prefix ..."
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or HTML engine: a quicker prefix
+vlc_new_prefix "$PREFIX"
 DRIVE=$WINEPREFIX/drive_c
-rm -f "$DRIVE/first-running" "$DRIVE/second-done"
-mkdir -p "$DRIVE/ORVO"
-cp "$VLC_WIN_BUILD/ORVO.exe" "$VLC_WIN_BUILD/Vellacord.dll" "$DRIVE/ORVO/"
+
+# Wine has no "ＭＳ Ｐゴシック": map it to an installed Japanese font for the screenshot.
+{ printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n' |
+    iconv -f UTF-8 -t UTF-16LE; } >"$DRIVE/fonts.reg"
+"$WINE" regedit /S 'C:\fonts.reg' >/dev/null 2>&1
+
+mkdir -p "$DRIVE/ORVO" "$DRIVE/cfg" "$DRIVE/Songs"
+for f in ORVO.exe Vellacord.dll standins/rcpcv/rcpcv.dll standins/smfk32/smfk32.dll; do
+    cp "$VLC_WIN_BUILD/$f" "$DRIVE/ORVO/" || exit 1
+done
+printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
+
+SONGS=()
+if [ $# -gt 0 ]; then  # Wine's drive Z: is the Unix root
+    for f in "$@"; do
+        [ -f "$f" ] || { echo "demo: no file $f" >&2; exit 1; }
+        p=$(realpath -- "$f")
+        SONGS+=("Z:${p//\//\\}")
+    done
+else
+    python3 tests/samples/make-samples.py "$DRIVE/Songs" || exit 1
+    SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
+fi
+# Room for every song converted twice, so that playing the first again is a hit.
+CACHE=$((2 * ${#SONGS[@]} + 1))
+printf '[Vellacord]\r\nCache=%s\r\nRCPCV=1\r\nSMFKnife=1\r\nSMFKConfig=C:\\cfg\\default.cfg\r\n' \
+    "$CACHE" >"$DRIVE/ORVO/Vellacord.ini"
+INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
+
+. tests/wine/session-steps.sh
+DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
+vlc_session_steps >"$DRIVE/session.txt"
+
+# The screenshot, taken while the host holds the dialog open.
+(
+    for _ in $(seq 600); do [ -e "$DRIVE/dialog-open" ] && break; sleep 0.1; done
+    sleep 1
+    xwd -root -display "$DISPLAY" | convert xwd:- "$OUT/dialog.png" 2>/dev/null
+    touch "$DRIVE/shot-done"
+) &
+shooter=$!
+echo "running the session ..."
+VLC_RCPCV_LOG='C:\logs\rcpcv.log' VLC_SMFK32_LOG='C:\logs\smfk32.log' \
+    timeout 120 "$WINE" 'C:\ORVO\ORVO.exe' --script 'C:\session.txt' 2>/dev/null | tr -d '\r' >"$OUT/host.txt"
+rc=${PIPESTATUS[0]}
+wait $shooter
+cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
 
 {
-    printf '%s\n' "echo -- the host starts the plug-in" 'load C:\ORVO\Vellacord.dll' run
-    for f in "${FILES[@]}"; do printf '%s\n' "echo -- the host is about to play $f" "open $f"; done
-    printf '%s\n' "echo -- a second ORVO process starts meanwhile" 'touch C:\first-running' \
-        'wait-for-file C:\second-done 60000' "echo -- the host stops the plug-in" abort
-} >"$DRIVE/first.txt"
-printf '%s\n' 'load C:\ORVO\Vellacord.dll' run abort 'touch C:\second-done' >"$DRIVE/second.txt"
-
-timeout 120 "$WINE" 'C:\ORVO\ORVO.exe' --script 'C:\first.txt' >"$OUT/first.txt" 2>/dev/null &
-first=$!
-for _ in $(seq 600); do [ -e "$DRIVE/first-running" ] && break; sleep 0.1; done
-timeout 120 "$WINE" 'C:\ORVO\ORVO.exe' --window none --script 'C:\second.txt' >"$OUT/second.txt" 2>/dev/null
-wait $first
-rc=$?
-{
-    echo "== ORVO (first instance)"
-    cat "$OUT/first.txt"
-    echo "== ORVO (second instance, started while the first was running)"
-    cat "$OUT/second.txt"
+    echo "Vellacord demo session ($(date '+%Y-%m-%d %H:%M'), Wine $("$WINE" --version), build ${VLC_WIN_BUILD#"$ROOT"/})"
+    echo "Settings file before start:"
+    echo "$INI_START" | sed 's/^/   | /'
+    awk -f tests/wine/session-transcript.awk "$OUT/host.txt"
+    echo
+    echo "== every converted file read back by midicsv (an independent Standard MIDI File reader)"
+    good=0 bad=0
+    for f in "$OUT"/converted/*; do
+        [ -e "$f" ] || continue
+        if csv=$(midicsv "$f" 2>&1); then
+            good=$((good + 1))
+            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c Note_on_c) notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
+        else
+            bad=$((bad + 1))
+            echo "   FAIL $(basename "$f"): $csv"
+        fi
+    done
+    echo "   $good accepted, $bad rejected"
+    echo
+    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && echo "demo: the session ran to its end" ||
+        echo "demo: FAIL (host exit $rc, $bad files rejected)"
+    echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
-vlc_end_prefix
-exit $rc
+[ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"

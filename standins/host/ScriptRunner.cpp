@@ -137,6 +137,8 @@ bool ScriptRunner::Step(const std::string& line) {
         Outcome outcome = StateStep(words, line);
         if (outcome == Outcome::NotMine) outcome = SessionStep(words, line);
         if (outcome == Outcome::NotMine) outcome = BenchStep(words);
+        if (outcome == Outcome::NotMine) outcome = ConversionStep(words, line);
+        if (outcome == Outcome::NotMine) outcome = DialogStep(words, line);
         if (outcome == Outcome::NotMine) transcript_.Line("step: FAIL cannot read this step");
         return outcome == Outcome::Done;
     }

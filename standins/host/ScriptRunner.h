@@ -56,6 +56,18 @@
 //                          only the calls a start needs to the host's own server
 //   bench-memory <plays> <first> <prefix> <count> <suffix>   play <prefix><i><suffix> for i
 //                          going round 0..count-1; private bytes after <first> and after <plays>
+// Following conversions (ConversionSteps.cpp)
+//   keep-folder <path>     where play-keep puts its copies
+//   play-keep <path>       as "open", then copies the file the host got, if it is another one,
+//                          into the keep folder as "<n>-<name>", with each "VLCRD*.mid" beside
+//                          it not kept before ("kept: ..."; a FAIL line when it does not exist)
+//   log-new <path> <label> print the lines a log file gained since the last look, "<label>: ..."
+//
+// The settings dialog (DialogSteps.cpp), found by its window class while it is visible
+//   dialog wait [<ms>] | dialog show   pump until it is shown (default 5000 ms), then print its
+//                          controls (id, class, check state, text) | print them, or "none shown"
+//   dialog click <caption> BM_CLICK on the button or check box with that caption
+//   dialog type <id> <text>  set the text of the edit field with that control id
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 
@@ -97,6 +109,8 @@ class ScriptRunner {
     Outcome StateStep(const std::vector<std::string>& words, const std::string& line);
     Outcome SessionStep(const std::vector<std::string>& words, const std::string& line);
     Outcome BenchStep(const std::vector<std::string>& words);
+    Outcome ConversionStep(const std::vector<std::string>& words, const std::string& line);
+    Outcome DialogStep(const std::vector<std::string>& words, const std::string& line);
     bool RequireLoaded(const std::string& step);
     void Pump(DWORD milliseconds);
     void EndAbortedClient();

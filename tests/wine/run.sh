@@ -175,5 +175,6 @@ mkdir -p "$OUTPUTS"
 subsuite "converter bindings" env WINE="$WINE" "$ROOT/tests/wine/converters.sh" "$VLC_WIN_BUILD"
 subsuite "host link in the stand-in host" env WINE="$WINE" WINESERVER_BIN="$WINESERVER_BIN" "$ROOT/tests/wine/host.sh" "$VLC_WIN_BUILD"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
+subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh" "$VLC_WIN_BUILD"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]
