@@ -6,12 +6,23 @@ cd "$ROOT"
 START=$(date +%s)
 declare -a RESULTS=()
 FAILED=0
+LOG=$(mktemp)
+trap 'rm -f "$LOG"' EXIT
 stage() {  # stage NAME COMMAND...
-    local name=$1 t0=$(date +%s)
+    local name=$1 t0=$(date +%s) rc
     shift
     echo "=== $name"
-    if "$@"; then RESULTS+=("ok   $name ($(( $(date +%s) - t0 )) s)")
+    "$@" 2>&1 | tee -a "$LOG"
+    rc=${PIPESTATUS[0]}
+    if [ "$rc" = 0 ]; then RESULTS+=("ok   $name ($(( $(date +%s) - t0 )) s)")
     else RESULTS+=("FAIL $name ($(( $(date +%s) - t0 )) s)"); FAILED=$((FAILED + 1)); fi
+}
+# Adds up the counts every suite printed: ctest's "N tests failed out of M" and the plain
+# "N passed, N failed" closing lines of the fuzz and Wine suites.
+total_counts() {
+    awk '/tests passed, [0-9]+ tests failed out of [0-9]+/ { f = $(NF-5); t = $NF; p += t - f; x += f }
+         /^[0-9]+ passed, [0-9]+ failed$/ { p += $1; x += $3 }
+         END { printf "%d passed, %d failed\n", p, x }' "$LOG"
 }
 
 stage "setup" scripts/setup.sh || true
@@ -38,4 +49,11 @@ stage "Wine suite" tests/wine/run.sh
 echo "=== summary"
 printf '%s\n' "${RESULTS[@]}"
 echo "total $(( $(date +%s) - START )) s"
+# A stage that failed without printing a count still counts as a failure.
+counts=$(total_counts)
+if [ "$FAILED" != 0 ]; then
+    read -r p _ f _ <<<"$counts"
+    [ "$f" -ge "$FAILED" ] || counts="$p passed, $FAILED failed"
+fi
+echo "$counts"
 [ "$FAILED" = 0 ]
