@@ -60,6 +60,8 @@ ScriptRunner::Outcome ScriptRunner::DialogStep(const std::vector<std::string>& w
             const DWORD start = ::GetTickCount();
             while (!VisibleDialog() && ::GetTickCount() - start < static_cast<DWORD>(timeout))
                 Pump(50);
+            // The pointer goes to a corner, so no hover tooltip covers the dialog's picture.
+            ::SetCursorPos(0, 0);
         }
         const HWND form = VisibleDialog();
         if (!form) {

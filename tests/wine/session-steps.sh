@@ -47,6 +47,7 @@ vlc_session_steps() {
     echo "menu click 0x9000/Vellacord/プロパティ..."
     echo "dialog wait"
     if [ -n "${SHOT:-}" ]; then
+        echo "pump 500"  # let every control paint before the picture
         echo "touch C:\\dialog-open"
         echo "wait-for-file C:\\shot-done 30000"
     fi
