@@ -46,16 +46,16 @@ contract() {
     # its callee removes ("@8"), a cdecl one carries none. Wrong conventions crash only on a
     # 32-bit run, which this machine may not be able to make.
     local file sym missing
-    for spec in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
+    for entry in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
         "standins/smfk32/smfk32.dll:_SmfkConvert@28" \
         "standins/rcpcv/rcpcv.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
         "ORVO.exe:__ZN4host10PluginHost11HostVersionEv@4 __ZN4host10PluginHost14AcceptsVersionEi@8 __ZN4host10PluginHost7DeclineEv@4 __ZN4host10PluginHost14PluginFileNameEv@4 __ZN4host10PluginHost11PluginOwnerEv@4"; do
-        file=$ROOT/build/win32/${spec%%:*} missing=
+        file=$ROOT/build/win32/${entry%%:*} missing=
         local table
         table=$(i686-w64-mingw32-objdump -t "$file" 2>/dev/null | awk '{print $NF}')
-        for sym in ${spec#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
+        for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
         [ -z "$missing" ]
-        check "contract: calling conventions in ${spec%%:*}" $? "missing:$missing"
+        check "contract: calling conventions in ${entry%%:*}" $? "missing:$missing"
     done
 }
 
