@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "standins/host/Files.h"
 #include "standins/host/MainWindow.h"
 #include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
@@ -146,29 +147,10 @@ bool ScriptRunner::Step(const std::string& line) {
 }
 
 std::vector<std::string> ScriptRunner::ReadScriptFile(const std::wstring& path, bool& ok) {
-    std::vector<std::string> lines;
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ok = file != INVALID_HANDLE_VALUE;
-    if (!ok) return lines;
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    ::CloseHandle(file);
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
-
-    size_t start = 0;
-    while (start <= content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
+    std::vector<std::string> steps;
+    for (std::string& line : ReadLines(path, ok))
+        if (!line.empty()) steps.push_back(std::move(line));
+    return steps;
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "standins/host/Files.h"
 #include "standins/host/ScriptRunner.h"
 #include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
@@ -12,27 +13,8 @@ namespace host {
 namespace {
 
 std::vector<std::string> FileLines(const std::wstring& path, bool& ok) {
-    std::vector<std::string> lines;
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ok = file != INVALID_HANDLE_VALUE;
-    if (!ok) return lines;
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    ::CloseHandle(file);
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(AnsiToUtf8(line));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = ReadLines(path, ok);
+    for (std::string& line : lines) line = AnsiToUtf8(line);
     return lines;
 }
 

@@ -1,0 +1,13 @@
+// Reading the host's text files: scripts, and the files a session prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+// The lines of a file (a UTF-8 byte-order mark and line-ending CRs removed), or none with `ok`
+// false when it cannot be opened. Others may be writing the file meanwhile.
+std::vector<std::string> ReadLines(const std::wstring& path, bool& ok);
+
+}  // namespace host
