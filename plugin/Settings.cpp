@@ -1,11 +1,9 @@
 // The plug-in's settings: its own INI file beside the library, and the cache folder from the
 // host's INI file.
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "platform/Mbcs.h"
+#include "plugin/Decimal.h"
 #include "plugin/Vellacord.h"
 #include "plugin/main.h"
 
@@ -16,13 +14,7 @@ const char kPerFileSection[] = "SMFKnife";
 
 // A decimal integer as the profile functions' callers read it; anything else gives `def`.
 std::int32_t ReadInt(const std::string& file, const std::string& key, std::int32_t def) {
-    const std::string text = platform::Os().GetProfileString(file, kSection, key, "");
-    if (text.empty()) return def;
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return def;
-    return static_cast<std::int32_t>(value);
+    return ParseDecimal(platform::Os().GetProfileString(file, kSection, key, "")).value_or(def);
 }
 
 void WriteInt(const std::string& file, const std::string& key, std::int32_t value) {

@@ -1,10 +1,7 @@
 #include "ui/FormMain.h"
 
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
-
 #include "platform/Mbcs.h"
+#include "plugin/Decimal.h"
 #include "plugin/Messages.h"
 #include "plugin/Vellacord.h"
 #include "plugin/main.h"
@@ -42,18 +39,7 @@ std::string TFormMain::FormatVersion(std::int32_t Version) {
 }
 
 std::int32_t TFormMain::ParseCacheSize(const std::string& Text) {
-    std::size_t begin = 0, end = Text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(Text[begin]))) ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(Text[end - 1]))) --end;
-    const std::string number = Text.substr(begin, end - begin);
-    std::size_t digits = (!number.empty() && (number[0] == '+' || number[0] == '-')) ? 1 : 0;
-    if (digits == number.size()) return -1;
-    for (std::size_t i = digits; i < number.size(); ++i)
-        if (!std::isdigit(static_cast<unsigned char>(number[i]))) return -1;
-    errno = 0;
-    const long long value = std::strtoll(number.c_str(), nullptr, 10);
-    if (errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return -1;
-    return static_cast<std::int32_t>(value);
+    return ParseDecimal(Text).value_or(-1);
 }
 
 void TFormMain::Fill() {
