@@ -75,13 +75,6 @@ platform::HResult AutomationServer::Read(const std::string& name, Long* value) {
     return Read(name, value, known == state_.properties.end() ? 0 : known->second);
 }
 
-platform::HResult AutomationServer::ReadBool(const std::string& name, VBool* value) {
-    Long wide = 0;
-    const HResult status = Read(name, &wide);
-    *value = static_cast<VBool>(wide);
-    return status;
-}
-
 platform::HResult AutomationServer::Write(const std::string& name, Long value) {
     state_.properties[name] = value;
     Log("set_" + name + "(" + Num(value) + ")");

@@ -66,16 +66,9 @@ platform::HResult FakeOrvoServer::Read(const std::string& name, Long* value, Lon
     return Answer(failing == failingReads.end() ? platform::kSOk : failing->second);
 }
 
-platform::HResult FakeOrvoServer::ReadProp(const std::string& name, Long* value) {
+platform::HResult FakeOrvoServer::Read(const std::string& name, Long* value) {
     const auto it = properties.find(name);
     return Read(name, value, it == properties.end() ? 0 : it->second);
-}
-
-platform::HResult FakeOrvoServer::ReadBool(const std::string& name, platform::VariantBool* value) {
-    Long v = 0;
-    const HResult hr = ReadProp(name, &v);
-    *value = static_cast<platform::VariantBool>(v);
-    return hr;
 }
 
 platform::HResult FakeOrvoServer::Write(const std::string& name, Long value) {
@@ -84,9 +77,10 @@ platform::HResult FakeOrvoServer::Write(const std::string& name, Long value) {
     return Answer(platform::kSOk);
 }
 
-platform::HResult FakeOrvoServer::Command(const std::string& name, const std::vector<Long>& args) {
+platform::HResult FakeOrvoServer::Command(const std::string& name,
+                                          std::initializer_list<Long> args) {
     const bool qualified = name.find('.') != std::string::npos;
-    log.push_back((qualified ? "" : "Control.") + name + "(" + Join(args) + ")");
+    log.push_back((qualified ? "" : "Control.") + name + "(" + Join(std::vector<Long>(args)) + ")");
     return Answer(platform::kSOk);
 }
 
@@ -95,8 +89,8 @@ platform::HResult FakeOrvoServer::TextCommand(const std::string& name, Bstr text
     return Answer(platform::kSOk);
 }
 
-platform::HResult FakeOrvoServer::Filler(const std::string& name, int slot) {
-    log.push_back(name + ".Slot" + std::to_string(slot) + "()");
+platform::HResult FakeOrvoServer::Filler(int slot) {
+    log.push_back("Unused.Slot" + std::to_string(slot) + "()");
     return platform::kENotImpl;
 }
 

@@ -12,6 +12,7 @@
 
 #include "hostlink/ORVO_TLB.h"
 #include "platform/Platform.h"
+#include "standins/common/PlayerServerBase.h"
 
 namespace fake {
 
@@ -29,15 +30,8 @@ struct HostTextRecord {
     Orvo_tlb::Long charSet = 0, size = 0, style = 0, color = 0, extra = 0;
 };
 
-class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
-                             public Orvo_tlb::IORVOPlayList,
-                             public Orvo_tlb::IORVOLyrics,
-                             public Orvo_tlb::IORVOMenu {
+class FakeOrvoServer final : public standin::PlayerServerBase {
   public:
-    using Long = Orvo_tlb::Long;
-    using HResult = platform::HResult;
-    using Bstr = platform::Bstr;
-
     explicit FakeOrvoServer(std::vector<std::string>& log) : log(log) {}
 
     std::vector<std::string>& log;
@@ -89,18 +83,6 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     std::uint32_t VLC_STDCALL Release() override { return --refCount; }
 
     // ---- IDispatch ----
-    HResult VLC_STDCALL GetTypeInfoCount(std::uint32_t*) override { return platform::kENotImpl; }
-    HResult VLC_STDCALL GetTypeInfo(std::uint32_t, std::uint32_t, void**) override {
-        return platform::kENotImpl;
-    }
-    HResult VLC_STDCALL GetIDsOfNames(const platform::Guid&, void*, std::uint32_t, std::uint32_t,
-                                      Long*) override {
-        return platform::kENotImpl;
-    }
-    HResult VLC_STDCALL Invoke(Long, const platform::Guid&, std::uint32_t, std::uint16_t, void*,
-                               void*, void*, std::uint32_t*) override {
-        return platform::kENotImpl;
-    }
 
     // ---- IORVOControl ----
     HResult VLC_STDCALL get_Version(Long* value) override {
@@ -110,95 +92,16 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     HResult VLC_STDCALL get_Handle(Long* value) override {
         return Read("Handle", value, mainWindow);
     }
-    HResult VLC_STDCALL get_Visible(Long* v) override { return ReadProp("Visible", v); }
-    HResult VLC_STDCALL set_Visible(Long v) override { return Write("Visible", v); }
-    HResult VLC_STDCALL get_Left(Long* v) override { return ReadProp("Left", v); }
-    HResult VLC_STDCALL set_Left(Long v) override { return Write("Left", v); }
-    HResult VLC_STDCALL get_Top(Long* v) override { return ReadProp("Top", v); }
-    HResult VLC_STDCALL set_Top(Long v) override { return Write("Top", v); }
-    HResult VLC_STDCALL get_Width(Long* v) override { return ReadProp("Width", v); }
-    HResult VLC_STDCALL get_Height(Long* v) override { return ReadProp("Height", v); }
-    HResult VLC_STDCALL get_PlayStatus(Long* v) override { return ReadProp("PlayStatus", v); }
-    HResult VLC_STDCALL get_Track(Long* v) override { return ReadProp("Track", v); }
-    HResult VLC_STDCALL set_Track(Long v) override { return Write("Track", v); }
-    HResult VLC_STDCALL get_Position(Long* v) override { return ReadProp("Position", v); }
-    HResult VLC_STDCALL set_Position(Long v) override { return Write("Position", v); }
-    HResult VLC_STDCALL get_Length(Long* v) override { return ReadProp("Length", v); }
-    HResult VLC_STDCALL get_Volume(Long* v) override { return ReadProp("Volume", v); }
-    HResult VLC_STDCALL set_Volume(Long v) override { return Write("Volume", v); }
-    HResult VLC_STDCALL get_Counter(Long* v) override { return ReadProp("Counter", v); }
-    HResult VLC_STDCALL set_Counter(Long v) override { return Write("Counter", v); }
-    HResult VLC_STDCALL get_Repeat(platform::VariantBool* v) override {
-        return ReadBool("Repeat", v);
-    }
-    HResult VLC_STDCALL set_Repeat(platform::VariantBool v) override { return Write("Repeat", v); }
-    HResult VLC_STDCALL get_Random(platform::VariantBool* v) override {
-        return ReadBool("Random", v);
-    }
-    HResult VLC_STDCALL set_Random(platform::VariantBool v) override { return Write("Random", v); }
-    HResult VLC_STDCALL get_RemainTime(platform::VariantBool* v) override {
-        return ReadBool("RemainTime", v);
-    }
-    HResult VLC_STDCALL set_RemainTime(platform::VariantBool v) override {
-        return Write("RemainTime", v);
-    }
     HResult VLC_STDCALL get_Design(Bstr* value) override;
     HResult VLC_STDCALL set_Design(Bstr value) override;
-    HResult VLC_STDCALL Slot36() override { return Filler("Control", 36); }
-    HResult VLC_STDCALL Slot37() override { return Filler("Control", 37); }
-    HResult VLC_STDCALL get_DisplayMode(Long* v) override { return ReadProp("DisplayMode", v); }
-    HResult VLC_STDCALL set_DisplayMode(Long v) override { return Write("DisplayMode", v); }
-    HResult VLC_STDCALL get_OnTimer(platform::VariantBool* v) override {
-        return ReadBool("OnTimer", v);
-    }
-    HResult VLC_STDCALL set_OnTimer(platform::VariantBool v) override {
-        return Write("OnTimer", v);
-    }
-    HResult VLC_STDCALL get_OnTime(Long* v) override { return ReadProp("OnTime", v); }
-    HResult VLC_STDCALL set_OnTime(Long v) override { return Write("OnTime", v); }
-    HResult VLC_STDCALL get_OffTimer(platform::VariantBool* v) override {
-        return ReadBool("OffTimer", v);
-    }
-    HResult VLC_STDCALL set_OffTimer(platform::VariantBool v) override {
-        return Write("OffTimer", v);
-    }
-    HResult VLC_STDCALL get_OffTime(Long* v) override { return ReadProp("OffTime", v); }
-    HResult VLC_STDCALL set_OffTime(Long v) override { return Write("OffTime", v); }
-    HResult VLC_STDCALL get_ShutDownRecord(platform::VariantBool* v) override {
-        return ReadBool("ShutDownRecord", v);
-    }
-    HResult VLC_STDCALL set_ShutDownRecord(platform::VariantBool v) override {
-        return Write("ShutDownRecord", v);
-    }
-    HResult VLC_STDCALL get_RecLevel(Long* v) override { return ReadProp("RecLevel", v); }
-    HResult VLC_STDCALL set_RecLevel(Long v) override { return Write("RecLevel", v); }
     HResult VLC_STDCALL Attach(Long instance, Long processId, Long window, Long* mode,
                                Long* runValue) override;
     HResult VLC_STDCALL Detach(Long window) override { return Command("Detach", {window}); }
     HResult VLC_STDCALL Abort(Long window) override { return Command("Abort", {window}); }
-    HResult VLC_STDCALL Close() override { return Command("Close", {}); }
-    HResult VLC_STDCALL ShutDown() override { return Command("ShutDown", {}); }
     HResult VLC_STDCALL GetEvent(Long window, Long* mask) override;
     HResult VLC_STDCALL SetEvent(Long window, Long mask) override;
     HResult VLC_STDCALL NotifyEvent(Long target, Long wParam, Long lParam) override {
         return Command("NotifyEvent", {target, wParam, lParam});
-    }
-    HResult VLC_STDCALL Stop() override { return Command("Stop", {}); }
-    HResult VLC_STDCALL Pause() override { return Command("Pause", {}); }
-    HResult VLC_STDCALL Play() override { return Command("Play", {}); }
-    HResult VLC_STDCALL FF(Long on) override { return Command("FF", {on}); }
-    HResult VLC_STDCALL Rewind(Long on) override { return Command("Rewind", {on}); }
-    HResult VLC_STDCALL Next() override { return Command("Next", {}); }
-    HResult VLC_STDCALL Back() override { return Command("Back", {}); }
-    HResult VLC_STDCALL Eject() override { return Command("Eject", {}); }
-    HResult VLC_STDCALL Seek(Long a, Long b) override { return Command("Seek", {a, b}); }
-    HResult VLC_STDCALL ShowPlayList() override { return Command("ShowPlayList", {}); }
-    HResult VLC_STDCALL ShowProperty() override { return Command("ShowProperty", {}); }
-    HResult VLC_STDCALL ShowMenu() override { return Command("ShowMenu", {}); }
-    HResult VLC_STDCALL ShowToolMenu() override { return Command("ShowToolMenu", {}); }
-    HResult VLC_STDCALL Click(Long value) override { return Command("Click", {value}); }
-    HResult VLC_STDCALL KeyDown(Long key, Long shift) override {
-        return Command("KeyDown", {key, shift});
     }
     HResult VLC_STDCALL GetText(Bstr* text, Long* adjust, std::int16_t* showAccel,
                                 std::int16_t* option, Bstr* faceName, Long* charSet, Long* size,
@@ -206,14 +109,10 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     HResult VLC_STDCALL GetVolumes(Long* first, Long* second) override;
     HResult VLC_STDCALL GetSpeana(Long* v0, Long* v1, Long* v2, Long* v3, Long* v4, Long* v5,
                                   Long* v6, Long* v7, Long* v8, Long* v9) override;
-    HResult VLC_STDCALL SaveORVOini() override { return Command("SaveORVOini", {}); }
-    HResult VLC_STDCALL Slot79() override { return Filler("Control", 79); }
     HResult VLC_STDCALL GetColor(Long index, Long* color) override;
     HResult VLC_STDCALL GetFont(Long index, Bstr* faceName, Long* charSet, Long* size, Long* style,
                                 Long* color) override;
     HResult VLC_STDCALL GetFormImage(Bstr text) override;
-    HResult VLC_STDCALL get_Rate(Long* v) override { return ReadProp("Rate", v); }
-    HResult VLC_STDCALL set_Rate(Long v) override { return Write("Rate", v); }
 
     // ---- IORVOPlayList and IORVOLyrics ----
     HResult VLC_STDCALL get_Tracks(Long* value) override;
@@ -242,25 +141,6 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
     HResult VLC_STDCALL SetItemEnabled(Long id, Long flag) override;
 
     // Filler slots shared by the three smaller interfaces (same signature, one override).
-    HResult VLC_STDCALL Slot7() override { return Filler("Other", 7); }
-    HResult VLC_STDCALL Slot8() override { return Filler("Menu", 8); }
-    HResult VLC_STDCALL Slot9() override { return Filler("Other", 9); }
-    HResult VLC_STDCALL Slot10() override { return Filler("Other", 10); }
-    HResult VLC_STDCALL Slot11() override { return Filler("Other", 11); }
-    HResult VLC_STDCALL Slot12() override { return Filler("Other", 12); }
-    HResult VLC_STDCALL Slot13() override { return Filler("Other", 13); }
-    HResult VLC_STDCALL Slot14() override { return Filler("Other", 14); }
-    HResult VLC_STDCALL Slot15() override { return Filler("Other", 15); }
-    HResult VLC_STDCALL Slot16() override { return Filler("Other", 16); }
-    HResult VLC_STDCALL Slot17() override { return Filler("Other", 17); }
-    HResult VLC_STDCALL Slot18() override { return Filler("Other", 18); }
-    HResult VLC_STDCALL Slot19() override { return Filler("Other", 19); }
-    HResult VLC_STDCALL Slot20() override { return Filler("Other", 20); }
-    HResult VLC_STDCALL Slot22() override { return Filler("Other", 22); }
-    HResult VLC_STDCALL Slot23() override { return Filler("Other", 23); }
-    HResult VLC_STDCALL Slot24() override { return Filler("Other", 24); }
-    HResult VLC_STDCALL Slot26() override { return Filler("Other", 26); }
-    HResult VLC_STDCALL Slot27() override { return Filler("Other", 27); }
 
     // The interface pointers as the server hands them out.
     Orvo_tlb::IORVOControl* Control() { return this; }
@@ -273,12 +153,11 @@ class FakeOrvoServer final : public Orvo_tlb::IORVOControl,
 
   private:
     HResult Read(const std::string& name, Long* value, Long answer);
-    HResult ReadProp(const std::string& name, Long* value);
-    HResult ReadBool(const std::string& name, platform::VariantBool* value);
-    HResult Write(const std::string& name, Long value);
-    HResult Command(const std::string& name, const std::vector<Long>& args);
+    HResult Read(const std::string& name, Long* value) override;
+    HResult Write(const std::string& name, Long value) override;
+    HResult Command(const std::string& name, std::initializer_list<Long> args) override;
     HResult TextCommand(const std::string& name, Bstr text);
-    HResult Filler(const std::string& name, int slot);
+    HResult Filler(int slot) override;
     Bstr Alloc(const std::u16string& text);
     HResult Answer(HResult normal) const {
         return failEveryCall != platform::kSOk ? failEveryCall : normal;
