@@ -11,7 +11,7 @@ set(VLC_FUZZ_COMMON -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1)
 file(GLOB VLC_FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fake/*.cpp)
 
 # The logic and the fakes are instrumented for coverage but carry no main of their own.
-add_library(vellacord_fuzz_core STATIC ${VLC_CORE_SOURCES} ${VLC_FAKE_SOURCES})
+add_library(vellacord_fuzz_core STATIC ${VLC_CORE_SOURCES} ${VLC_CONVERTER_SOURCES} ${VLC_FAKE_SOURCES})
 target_include_directories(vellacord_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(vellacord_fuzz_core PUBLIC ${VLC_WARNINGS} ${VLC_FUZZ_COMMON}
   -fsanitize=fuzzer-no-link,${VLC_FUZZ_SANITIZERS})

@@ -22,3 +22,23 @@ gtest_discover_tests(vellacord_tests DISCOVERY_TIMEOUT 60)
 # for the vptr check to find.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/unit/HostInterfaceLayoutTest.cpp
   PROPERTIES COMPILE_OPTIONS -fno-sanitize=vptr)
+
+# The converter core, its command line and its tests.
+if(VLC_CONVERTER_SOURCES)
+  add_library(converter_core STATIC ${VLC_CONVERTER_SOURCES})
+  target_include_directories(converter_core PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(converter_core PUBLIC ${VLC_WARNINGS} ${VLC_SANITIZERS} -g)
+  target_link_options(converter_core PUBLIC ${VLC_SANITIZERS})
+  if(VLC_CLI_SOURCES)
+    add_executable(vellacord-convert ${VLC_CLI_SOURCES})
+    target_link_libraries(vellacord-convert PRIVATE converter_core)
+  endif()
+  file(GLOB VLC_CONVERTER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/converter/*.cpp)
+  if(VLC_CONVERTER_TEST_SOURCES)
+    add_executable(converter_tests ${VLC_CONVERTER_TEST_SOURCES})
+    target_link_libraries(converter_tests PRIVATE converter_core GTest::gtest GTest::gtest_main)
+    target_compile_definitions(converter_tests PRIVATE
+      VLC_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VLC_CLI_PATH="$<TARGET_FILE:vellacord-convert>")
+    gtest_discover_tests(converter_tests DISCOVERY_TIMEOUT 60)
+  endif()
+endif()
