@@ -2,6 +2,9 @@
 set(VLC_WIN32_FLAGS -Wall -Wextra -Werror -O2)
 set(VLC_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
+enable_language(RC)
+include(${CMAKE_SOURCE_DIR}/cmake/Version.cmake)
+
 file(GLOB VLC_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp
   ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
@@ -13,10 +16,19 @@ target_include_directories(Vellacord PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(Vellacord PRIVATE ${VLC_WIN32_FLAGS})
 target_link_options(Vellacord PRIVATE ${VLC_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
 target_link_libraries(Vellacord PRIVATE ole32 oleaut32 user32 gdi32 comdlg32 comctl32 shell32 advapi32)
+vlc_add_version_resource(Vellacord DESCRIPTION "Vellacord plug-in for the ORVO player")
 
 foreach(standin host smfk32 rcpcv)
   if(EXISTS ${CMAKE_SOURCE_DIR}/standins/${standin}/CMakeLists.txt)
     add_subdirectory(standins/${standin})
+  endif()
+endforeach()
+# The stand-in converters say in their file properties what they are, so that nobody mistakes
+# one for the real library (the release package's check refuses them).
+foreach(double rcpcv smfk32 rcpcv_double smfk32_double)
+  if(TARGET ${double})
+    vlc_add_version_resource(${double}
+      DESCRIPTION "Test double of a converter library, for the Wine suite; not for installation")
   endif()
 endforeach()
 
@@ -37,10 +49,17 @@ if(VLC_CONVERTER_SOURCES)
       add_subdirectory(dll/${library})
     endif()
   endforeach()
+  if(TARGET rcpcv_library)
+    vlc_add_version_resource(rcpcv_library DESCRIPTION "Vellacord RCP song converter library")
+  endif()
+  if(TARGET smfk32_library)
+    vlc_add_version_resource(smfk32_library DESCRIPTION "Vellacord SMF post-processor library")
+  endif()
   if(VLC_CLI_SOURCES)
     add_executable(vellacord-convert ${VLC_CLI_SOURCES})
     target_link_libraries(vellacord-convert PRIVATE converter_core)
     target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
     target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
+    vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")
   endif()
 endif()

@@ -9,8 +9,9 @@
 
 class TVellacord;
 
-// The plug-in's version, written to its settings and shown by its dialog as "6.003".
-constexpr std::int32_t kPluginVersion = 6003;
+// The plug-in's version, written to its settings and shown by its dialog as "6.003". The build
+// gives major and minor from the project's one version (major * 1000 + minor).
+constexpr std::int32_t kPluginVersion = VLC_VERSION_MAJOR * 1000 + VLC_VERSION_MINOR;
 // The host version this plug-in is built for; older hosts are refused.
 constexpr std::int32_t kRequiredHostVersion = 6000;
 
