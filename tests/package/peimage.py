@@ -24,9 +24,8 @@ class PeImage:
         if data[pe : pe + 4] != b"PE\0\0":
             raise PeError("no PE signature")
         coff = pe + 4
-        self.machine, sections, _, _, _, optional_size, self.characteristics = self._unpack(
-            "<HHIIIHH", coff
-        )
+        fields = self._unpack("<HHIIIHH", coff)
+        self.machine, sections, _, self.symbol_table, _, optional_size, self.characteristics = fields
         optional = coff + 20
         (self.magic,) = self._unpack("<H", optional)
         # Data directories: 96 bytes into a PE32 optional header, 112 into a PE32+ one.

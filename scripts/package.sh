@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the win32 preset (release) and writes dist/Vellacord-<version>-win32.zip: the plug-in,
+# our two converter libraries, stripped, the commented sample configuration and the user guide
+# in Japanese (code page 932, CR LF, as Windows users of the player read it) and English (UTF-8
+# with a byte order mark, since it quotes the Japanese captions, and CR LF).
+# build/win32 keeps its symbols (the Wine suite reads calling conventions from them); the
+# stripped copies are made in build/package/.
+#   scripts/package.sh [--no-build]
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+fail() { echo "package: $*" >&2; exit 1; }
+
+if [ "${1:-}" != "--no-build" ]; then
+    cmake --preset win32 >/dev/null || fail "configuring the win32 preset failed"
+    cmake --build --preset win32 -j2 >/dev/null || fail "the win32 build failed"
+fi
+VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
+[ -n "$VERSION" ] || fail "no project version in build/win32/CMakeCache.txt"
+
+# What goes in, and where each comes from. A missing one stops the package: a zip without the
+# converters, or with the suite's stand-ins in their place, must never be made.
+declare -A FROM=(
+    [Vellacord.dll]=build/win32/Vellacord.dll
+    [rcpcv.dll]=build/win32/rcpcv.dll
+    [smfk32.dll]=build/win32/smfk32.dll
+    [sample.cfg]=knife/sample.cfg
+    [README-en.txt]=docs/README-en.txt
+    [README-ja.txt]=docs/README-ja.txt
+)
+for name in "${!FROM[@]}"; do
+    [ -f "${FROM[$name]}" ] || fail "${FROM[$name]} is missing (needed for $name)"
+done
+
+STAGE=build/package/Vellacord-$VERSION
+rm -rf "$STAGE" && mkdir -p "$STAGE" dist
+for dll in Vellacord.dll rcpcv.dll smfk32.dll; do
+    i686-w64-mingw32-strip --strip-all -o "$STAGE/$dll" "${FROM[$dll]}"
+done
+cp "${FROM[sample.cfg]}" "$STAGE/sample.cfg"
+
+ZIP=dist/Vellacord-$VERSION-win32.zip
+python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" <<'EOF'
+import os, sys, zipfile
+stage, target, english, japanese = sys.argv[1:]
+
+def windows_text(path, encoding):
+    # The guides are kept as UTF-8 with line feeds; Windows readers get CR LF, and the Japanese
+    # one code page 932 (a character outside it stops the package here).
+    with open(path, encoding="utf-8") as source:
+        text = source.read()
+    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode(encoding)
+
+with open(os.path.join(stage, "README-en.txt"), "wb") as out:
+    out.write(windows_text(english, "utf-8-sig"))
+with open(os.path.join(stage, "README-ja.txt"), "wb") as out:
+    out.write(windows_text(japanese, "cp932"))
+partial = target + ".part"
+with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as package:
+    for name in ("Vellacord.dll", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt", "README-en.txt"):
+        package.write(os.path.join(stage, name), name)
+os.replace(partial, target)
+EOF
+echo "package: $ZIP"
+for f in "$STAGE"/*; do printf '  %8d  %s\n' "$(stat -c %s "$f")" "${f##*/}"; done
