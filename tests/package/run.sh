@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The release package's check, and a test that the check itself catches what it must: it passes
+# on the package, and fails on a package missing a file and on one holding a stand-in converter
+# in place of the real one. Run after scripts/package.sh.
+#   tests/package/run.sh [dist/Vellacord-<version>-win32.zip]
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+CHECK=$ROOT/tests/package/check-package.py
+ZIP=${1:-}
+if [ -z "$ZIP" ]; then
+    VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/win32/CMakeCache.txt" 2>/dev/null)
+    ZIP=$ROOT/dist/Vellacord-$VERSION-win32.zip
+fi
+PASSED=0 FAILED=0
+ok() { echo "ok   $1"; PASSED=$((PASSED + 1)); }
+fail() { echo "FAIL $1: $2"; FAILED=$((FAILED + 1)); }
+finish() { echo "$PASSED passed, $FAILED failed"; [ "$FAILED" = 0 ]; exit; }
+
+if [ ! -f "$ZIP" ]; then
+    fail "package" "$ZIP missing (run scripts/package.sh)"
+    finish
+fi
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+# The package as made: every finding of the check is shown.
+if python3 "$CHECK" "$ZIP" >"$WORK/good.txt" 2>&1; then
+    ok "package check passes on $(basename "$ZIP")"
+else
+    fail "package check on $(basename "$ZIP")" "$(grep '^FAIL' "$WORK/good.txt" | tr '\n' ' ')"
+fi
+sed 's/^/    /' "$WORK/good.txt"
+
+# A copy of the package under the same name, with one member changed: rewrite NAME [FILE].
+# Without FILE the member is left out; with it the member's bytes are FILE's.
+variant() {
+    local dir=$WORK/$1
+    mkdir -p "$dir"
+    python3 - "$ZIP" "$dir/$(basename "$ZIP")" "$2" "${3:-}" <<'EOF'
+import sys, zipfile
+source, target, member, replacement = sys.argv[1:]
+with zipfile.ZipFile(source) as old, zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as new:
+    for info in old.infolist():
+        if info.filename != member:
+            new.writestr(info, old.read(info))
+        elif replacement:
+            with open(replacement, "rb") as f:
+                new.writestr(info, f.read())
+EOF
+    echo "$dir/$(basename "$ZIP")"
+}
+refused() {  # refused NAME ZIP EXPECTED-FAILURE-TEXT
+    local out
+    out=$(python3 "$CHECK" "$2" 2>&1)
+    if [ $? = 0 ]; then fail "$1" "the check passed"
+    elif grep '^FAIL' <<<"$out" | grep -qF -- "$3"; then ok "$1"
+    else fail "$1" "refused for another reason: $(grep '^FAIL' <<<"$out" | tr '\n' ' ')"; fi
+}
+
+refused "package check fails on a package without smfk32.dll" \
+    "$(variant missing smfk32.dll)" "missing: smfk32.dll"
+
+# The suite's stand-in RCPCV library, stripped as the package's libraries are, so that only
+# what makes it a stand-in can fail.
+DOUBLE=$(find "$ROOT/build/win32/standins" -name 'rcpcv*.dll' 2>/dev/null | head -n 1)
+if [ -z "$DOUBLE" ]; then
+    fail "package check fails on a stand-in" "no stand-in rcpcv library in build/win32/standins"
+else
+    i686-w64-mingw32-strip --strip-all -o "$WORK/double.dll" "$DOUBLE"
+    refused "package check fails on a package holding the stand-in $(basename "$DOUBLE") as rcpcv.dll" \
+        "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
+fi
+finish
