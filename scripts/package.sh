@@ -12,8 +12,10 @@ cd "$ROOT"
 fail() { echo "package: $*" >&2; exit 1; }
 
 if [ "${1:-}" != "--no-build" ]; then
-    cmake --preset win32 >/dev/null || fail "configuring the win32 preset failed"
-    cmake --build --preset win32 -j2 >/dev/null || fail "the win32 build failed"
+    LOG=$(mktemp)
+    trap 'rm -f "$LOG"' EXIT
+    { cmake --preset win32 && cmake --build --preset win32 -j2; } >"$LOG" 2>&1 ||
+        { tail -n 30 "$LOG" >&2; fail "the win32 build failed"; }
 fi
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 [ -n "$VERSION" ] || fail "no project version in build/win32/CMakeCache.txt"

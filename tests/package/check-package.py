@@ -76,7 +76,12 @@ def check_library(findings, name, data, version):
     if not findings.check(resource is not None, f"{name}: version resource", reason):
         return
     file_version, _, strings = resource
-    findings.check(file_version == version, f"{name}: file version {version}", f"{file_version}")
+    dotted = ".".join(map(str, version))
+    findings.check(file_version == version, f"{name}: file version {dotted}", f"{file_version}")
+    # The product version is the plug-in's own number as its dialog shows it: 6.3 -> "6.003".
+    shown = f"{version[0]}.{version[1]:03d}"
+    findings.check(strings.get("ProductVersion") == shown, f"{name}: product version {shown}",
+                   repr(strings.get("ProductVersion")))
     for key, want in (("CompanyName", "Vellacord"), ("ProductName", "Vellacord")):
         findings.check(strings.get(key) == want, f"{name}: {key} {want}", repr(strings.get(key)))
     findings.check(strings.get("OriginalFilename", "").lower() == name.lower(),

@@ -70,4 +70,19 @@ else
     refused "package check fails on a package holding the stand-in $(basename "$DOUBLE") as rcpcv.dll" \
         "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
 fi
+
+# The command-line converter is not packaged, but carries the same version resource.
+EXE=$ROOT/build/win32/vellacord-convert.exe
+if [ -f "$EXE" ]; then
+    found=$(python3 -c '
+import sys
+sys.path.insert(0, sys.argv[1])
+from peimage import PeImage
+resource = PeImage(open(sys.argv[2], "rb").read()).version_resource()
+print(resource and ".".join(map(str, resource[0])), resource and resource[2].get("CompanyName"))
+' "$ROOT/tests/package" "$EXE")
+    want="$(basename "$ZIP" | sed 's/^Vellacord-\(.*\)-win32\.zip$/\1/').0 Vellacord"
+    if [ "$found" = "$want" ]; then ok "vellacord-convert.exe: version resource $want"
+    else fail "vellacord-convert.exe: version resource" "found '$found', want '$want'"; fi
+fi
 finish
