@@ -19,6 +19,8 @@ if [ "${1:-}" != "--no-build" ]; then
 fi
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 [ -n "$VERSION" ] || fail "no project version in build/win32/CMakeCache.txt"
+ZIP=dist/Vellacord-$VERSION-win32.zip
+rm -f "$ZIP"  # never leave an older package standing in for one that could not be made
 
 # What goes in, and where each comes from. A missing one stops the package: a zip without the
 # converters, or with the suite's stand-ins in their place, must never be made.
@@ -30,9 +32,10 @@ declare -A FROM=(
     [README-en.txt]=docs/README-en.txt
     [README-ja.txt]=docs/README-ja.txt
 )
-for name in "${!FROM[@]}"; do
-    [ -f "${FROM[$name]}" ] || fail "${FROM[$name]} is missing (needed for $name)"
-done
+MEMBERS=(Vellacord.dll rcpcv.dll smfk32.dll sample.cfg README-ja.txt README-en.txt)
+missing=()
+for name in "${MEMBERS[@]}"; do [ -f "${FROM[$name]}" ] || missing+=("${FROM[$name]}"); done
+[ ${#missing[@]} = 0 ] || fail "missing, so no package: ${missing[*]}"
 
 STAGE=build/package/Vellacord-$VERSION
 rm -rf "$STAGE" && mkdir -p "$STAGE" dist
@@ -41,10 +44,9 @@ for dll in Vellacord.dll rcpcv.dll smfk32.dll; do
 done
 cp "${FROM[sample.cfg]}" "$STAGE/sample.cfg"
 
-ZIP=dist/Vellacord-$VERSION-win32.zip
-python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" <<'EOF'
+python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" "${MEMBERS[@]}" <<'EOF'
 import os, sys, zipfile
-stage, target, english, japanese = sys.argv[1:]
+stage, target, english, japanese = sys.argv[1:5]
 
 def windows_text(path, encoding):
     # The guides are kept as UTF-8 with line feeds; Windows readers get CR LF, and the Japanese
@@ -59,9 +61,14 @@ with open(os.path.join(stage, "README-ja.txt"), "wb") as out:
     out.write(windows_text(japanese, "cp932"))
 partial = target + ".part"
 with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as package:
-    for name in ("Vellacord.dll", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt", "README-en.txt"):
+    for name in sys.argv[5:]:
         package.write(os.path.join(stage, name), name)
 os.replace(partial, target)
 EOF
+if ! findings=$(python3 tests/package/check-package.py "$ZIP"); then
+    grep '^FAIL' <<<"$findings" >&2
+    rm -f "$ZIP"
+    fail "the package failed its check (tests/package/check-package.py), so it was removed"
+fi
 echo "package: $ZIP"
 for f in "$STAGE"/*; do printf '  %8d  %s\n' "$(stat -c %s "$f")" "${f##*/}"; done
