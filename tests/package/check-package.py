@@ -3,6 +3,7 @@
     tests/package/check-package.py dist/Vellacord-<version>-win32.zip
 Prints one line per finding ("ok ..." or "FAIL ...") and exits 1 when anything failed."""
 
+import struct
 import sys
 import zipfile
 from pathlib import PurePosixPath
@@ -148,7 +149,10 @@ def main(argv):
                    "; extra: " + (" ".join(sorted(names - EXPECTED)) or "none"))
     for name in ("Vellacord.dll", "rcpcv.dll", "smfk32.dll"):
         if name in files:
-            check_library(findings, name, files[name], version)
+            try:
+                check_library(findings, name, files[name], version)
+            except (PeError, ValueError, IndexError, struct.error) as error:
+                findings.check(False, f"{name}: a readable PE image", str(error))
     findings.check(files.get("sample.cfg", b"").strip() != b"", "sample.cfg: not empty", "empty or missing")
     check_guides(findings, files)
     return 1 if findings.failed else 0
