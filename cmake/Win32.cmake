@@ -23,14 +23,6 @@ foreach(standin host smfk32 rcpcv)
     add_subdirectory(standins/${standin})
   endif()
 endforeach()
-# The stand-in converters say in their file properties what they are, so that nobody mistakes
-# one for the real library (the release package's check refuses them).
-foreach(double rcpcv smfk32 rcpcv_double smfk32_double)
-  if(TARGET ${double})
-    vlc_add_version_resource(${double}
-      DESCRIPTION "Test double of a converter library, for the Wine suite; not for installation")
-  endif()
-endforeach()
 
 # Wine test programs, each in its own folder.
 foreach(suite converters dialog)
@@ -49,17 +41,29 @@ if(VLC_CONVERTER_SOURCES)
       add_subdirectory(dll/${library})
     endif()
   endforeach()
-  if(TARGET rcpcv_library)
-    vlc_add_version_resource(rcpcv_library DESCRIPTION "Vellacord RCP song converter library")
-  endif()
-  if(TARGET smfk32_library)
-    vlc_add_version_resource(smfk32_library DESCRIPTION "Vellacord SMF post-processor library")
-  endif()
   if(VLC_CLI_SOURCES)
     add_executable(vellacord-convert ${VLC_CLI_SOURCES})
     target_link_libraries(vellacord-convert PRIVATE converter_core)
     target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
     target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
-    vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")
   endif()
 endif()
+
+# Version resources of everything built above that a user may get, each once its target exists.
+if(TARGET rcpcv_library)
+  vlc_add_version_resource(rcpcv_library DESCRIPTION "Vellacord RCP song converter library")
+endif()
+if(TARGET smfk32_library)
+  vlc_add_version_resource(smfk32_library DESCRIPTION "Vellacord SMF post-processor library")
+endif()
+if(TARGET vellacord-convert)
+  vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")
+endif()
+# The stand-in converters say in their file properties what they are, so that nobody mistakes
+# one for the real library (the release package's check refuses them).
+foreach(double rcpcv smfk32 rcpcv_double smfk32_double)
+  if(TARGET ${double})
+    vlc_add_version_resource(${double}
+      DESCRIPTION "Test double of a converter library, for the Wine suite; not for installation")
+  endif()
+endforeach()
