@@ -56,6 +56,7 @@ TEST(SongNotes, TiesRestsChannelsMutingTempoKeyAndComments) {
     testsong::Song song;
     testsong::Track notes{0, 0, 0, false, "", {}};
     notes.events = {
+        {48, 0, 100, 90},   // still sounds on port A when the track moves to port B
         {60, 10, 30, 100},  // sounds to 30 ...
         {60, 10, 30, 100},  // ... struck again while sounding: held on to 40
         {60, 10, 0, 0},     // rest
@@ -78,10 +79,13 @@ TEST(SongNotes, TiesRestsChannelsMutingTempoKeyAndComments) {
     EXPECT_EQ((std::vector<std::string>{"2, 40, Note_off_c, 0, 60, 0"}),
               Matching(csv, "Note_off_c, 0, 60"));
     EXPECT_TRUE(Matching(csv, ", 64, ").empty());
-    EXPECT_EQ((std::vector<std::string>{"2, 50, MIDI_port, 1", "2, 50, Note_on_c, 1, 67, 70",
-                                        "2, 50, Control_c, 1, 7, 100",
-                                        "2, 55, Note_off_c, 1, 67, 0", "2, 55, End_track"}),
-              Matching(csv, "2, 5"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"2, 50, MIDI_port, 1", "2, 50, Note_on_c, 1, 67, 70",
+                                  "2, 50, Control_c, 1, 7, 100", "2, 55, Note_off_c, 1, 67, 0"}),
+        Matching(csv, "2, 5"));
+    EXPECT_EQ((std::vector<std::string>{"2, 100, MIDI_port, 0", "2, 100, Note_off_c, 0, 48, 0",
+                                        "2, 100, End_track"}),
+              Matching(csv, "2, 100, "));
     // The OFF track sends no channel message but its key, tempo and comment act.
     EXPECT_TRUE(Matching(csv, "Control_c, 0, 7, 1").empty());
     EXPECT_EQ(1u, Matching(csv, "1, 0, Key_signature, -6, \"minor\"").size());
