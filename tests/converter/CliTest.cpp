@@ -64,28 +64,29 @@ testsong::Song OneNote(rcp::SongInfo::Variant variant) {
 }
 
 TEST_F(CliTest, ConvertsWholeAndFindsControlFilesWhateverTheirCase) {
-    const std::string song = Put("song.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+    // A code-page-932 name whose second byte is a backslash: part of the name, not a folder.
+    const std::string song = Put("\x83\x5c.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
     std::vector<uint8_t> gsd(0xA71, 0);
     std::memcpy(gsd.data(), "COME ON MUSIC", 13);
     std::memcpy(gsd.data() + 0x0E, "GS CONTROL 1.0", 14);
     Put("Setup.gsd", gsd);
     const std::string out = (folder_ / "out.mid").string();
 
-    ASSERT_EQ(0, Run(song + " " + out)) << output_;
+    ASSERT_EQ(0, Run("'" + song + "' " + out)) << output_;
     EXPECT_EQ("", output_);
-    EXPECT_EQ((std::vector<std::string>{"Setup.gsd", "out.mid", "song.g36"}), Files());
+    EXPECT_EQ((std::vector<std::string>{"Setup.gsd", "out.mid", "\x83\x5c.g36"}), Files());
     std::ifstream in(out, std::ios::binary);
     const std::vector<uint8_t> midi{std::istreambuf_iterator<char>(in),
                                     std::istreambuf_iterator<char>()};
     EXPECT_EQ(4u, testsong::Matching(testsong::CsvOfMidi(midi), "System_exclusive").size());
 
-    ASSERT_EQ(0, Run("--no-control-files --loops 3 " + song + " " + out)) << output_;
+    ASSERT_EQ(0, Run("--no-control-files --loops 3 '" + song + "' " + out)) << output_;
     std::ifstream again(out, std::ios::binary);
     const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(again),
                                      std::istreambuf_iterator<char>()};
     EXPECT_TRUE(testsong::Matching(testsong::CsvOfMidi(plain), "System_exclusive").empty());
 
-    ASSERT_EQ(0, Run("--info " + song));
+    ASSERT_EQ(0, Run("--info '" + song + "'"));
     EXPECT_NE(std::string::npos, output_.find("variant: RCP 3.0 (G36)\n"));
     EXPECT_NE(std::string::npos, output_.find("track 1: 2 events"));
 }
