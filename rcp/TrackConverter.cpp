@@ -37,6 +37,8 @@ class TrackConverter {
         tick += shift_;
         if (record.code < 0x80) return Note(record, tick);
         switch (record.code) {
+            // A track whose channel is OFF often carries the song's setup exclusives: they are
+            // sent, all but those that need the channel.
             case 0x90:
             case 0x91:
             case 0x92:
