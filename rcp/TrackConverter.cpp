@@ -61,9 +61,12 @@ class TrackConverter {
                 channel_ = record.p1 >= 1 && record.p1 <= 32 ? record.p1 - 1 : kOff;
                 return;
             case 0xE7:
+                // A gliding change becomes up to 16 tempo events.
+                Reserve(record.p2 > 0 ? 16 : 1);
                 state_.songWide.push_back({tick, 0xE7, record.p1, record.p2});
                 return;
             case 0xF5:
+                Reserve(1);
                 state_.songWide.push_back({tick, 0xF5, record.step, 0});
                 return;
             case 0xEA:
@@ -129,11 +132,15 @@ class TrackConverter {
 
     static uint32_t Clamped(int64_t tick) { return uint32_t(std::max<int64_t>(0, tick)); }
 
+    void Reserve(size_t events) {
+        if (state_.eventsLeft < events)
+            throw Error("the song expands past the event limit (a loop that never ends?)");
+        state_.eventsLeft -= events;
+    }
+
     // `port` -1: the port the track is on now (or was last on, while its channel is OFF).
     void Add(smf::Event event, int port = -1) {
-        if (state_.eventsLeft == 0)
-            throw Error("the song expands past the event limit (a loop that never ends?)");
-        --state_.eventsLeft;
+        Reserve(1);
         if (channel_ != kOff) port_ = channel_ >> 4;
         (event.kind() == 0x80 ? offs_ : events_)
             .push_back({std::move(event), port < 0 ? port_ : port});
