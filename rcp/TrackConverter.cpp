@@ -90,17 +90,27 @@ class TrackConverter {
         for (int key = 0; key < 128; ++key)
             if (pendingOff_[key] >= 0) NoteOff(key);
         // At one tick, a note ends before the next one starts, so that a re-struck key sounds.
-        std::stable_sort(out_.events.begin(), out_.events.end(),
-                         [](const smf::Event& a, const smf::Event& b) {
-                             if (a.tick != b.tick) return a.tick < b.tick;
-                             return IsNoteOff(a) && !IsNoteOff(b);
-                         });
-        if (out_.events.empty()) return out_;
-        out_.endTick = out_.events.back().tick;
+        std::stable_sort(events_.begin(), events_.end(), [](const Tagged& a, const Tagged& b) {
+            if (a.event.tick != b.event.tick) return a.event.tick < b.event.tick;
+            return IsNoteOff(a.event) && !IsNoteOff(b.event);
+        });
+        smf::Track track;
+        if (events_.empty()) return track;
         if (!track_.memo.empty())
-            out_.events.insert(out_.events.begin(),
-                               smf::Event{0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
-        return std::move(out_);
+            track.events.push_back({0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
+        // Events for port B are marked with the port meta event, as players that know two ports
+        // expect; tracks that stay on port A carry none. The marks are placed after sorting so
+        // that a note struck on one port also ends there.
+        int port = 0;
+        for (Tagged& tagged : events_) {
+            if (tagged.port != port) {
+                port = tagged.port;
+                track.events.push_back({tagged.event.tick, 0xFF, 0x21, {uint8_t(port)}});
+            }
+            track.events.push_back(std::move(tagged.event));
+        }
+        track.endTick = track.events.back().tick;
+        return track;
     }
 
   private:
@@ -110,25 +120,17 @@ class TrackConverter {
 
     static uint32_t Clamped(int64_t tick) { return uint32_t(std::max<int64_t>(0, tick)); }
 
-    void Add(smf::Event event) {
+    // `port` -1: the port the track is on now (or was last on, while its channel is OFF).
+    void Add(smf::Event event, int port = -1) {
         if (state_.eventsLeft == 0)
             throw Error("the song expands past the event limit (a loop that never ends?)");
         --state_.eventsLeft;
-        out_.events.push_back(std::move(event));
-    }
-
-    // Events for port B are marked with the port meta event, as players that know two ports
-    // expect; tracks that stay on port A carry none.
-    void SelectPort(int64_t tick) {
-        const int port = channel_ == kOff ? port_ : channel_ >> 4;
-        if (port == port_) return;
-        port_ = port;
-        Add({Clamped(tick), 0xFF, 0x21, {uint8_t(port)}});
+        if (channel_ != kOff) port_ = channel_ >> 4;
+        events_.push_back({std::move(event), port < 0 ? port_ : port});
     }
 
     void Channel(int64_t tick, uint8_t kind, int first, std::optional<int> second = std::nullopt) {
         if (channel_ == kOff) return;
-        SelectPort(tick);
         smf::Event event{Clamped(tick), uint8_t(kind | MidiChannel()), 0, {Data(first)}};
         if (second) event.data.push_back(Data(*second));
         Add(std::move(event));
@@ -136,7 +138,6 @@ class TrackConverter {
 
     void SendSysEx(int64_t tick, std::optional<SysEx> message) {
         if (!message) return;
-        SelectPort(tick);
         Add({Clamped(tick), 0xF0, 0, std::move(*message)});
     }
 
@@ -171,17 +172,18 @@ class TrackConverter {
             return;
         }
         if (pendingOff_[key] >= 0) NoteOff(key);
-        SelectPort(tick);
         Add({Clamped(tick),
              uint8_t(0x90 | MidiChannel()),
              0,
              {uint8_t(key), uint8_t(std::min(velocity, 127))}});
         pendingOff_[key] = tick + gate;
         offChannel_[key] = uint8_t(MidiChannel());
+        offPort_[key] = uint8_t(channel_ >> 4);
     }
 
     void NoteOff(int key) {
-        Add({Clamped(pendingOff_[key]), uint8_t(0x80 | offChannel_[key]), 0, {uint8_t(key), 0}});
+        Add({Clamped(pendingOff_[key]), uint8_t(0x80 | offChannel_[key]), 0, {uint8_t(key), 0}},
+            offPort_[key]);
         pendingOff_[key] = -1;
     }
 
@@ -195,7 +197,12 @@ class TrackConverter {
     DeviceState devices_;
     std::array<int64_t, 128> pendingOff_{};
     std::array<uint8_t, 128> offChannel_{};
-    smf::Track out_;
+    std::array<uint8_t, 128> offPort_{};
+    struct Tagged {
+        smf::Event event;
+        int port;
+    };
+    std::vector<Tagged> events_;
 };
 
 }  // namespace

@@ -147,3 +147,14 @@ os.makedirs(folder, exist_ok=True)
 for name, content in knife.items():
     with open(os.path.join(folder, name), "wb") as f:
         f.write(content)
+
+# ---- fuzz_rcp_convert: the real songs of the shared corpus, byte for byte ----
+songs = os.path.join(HERE, "..", "..", "..", "shared", "corpus", "rcp")
+if os.path.isdir(songs):
+    folder = os.path.join(HERE, "corpus", "fuzz_rcp_convert")
+    os.makedirs(folder, exist_ok=True)
+    for name in sorted(os.listdir(songs)):
+        if name.lower().endswith(".rcp"):
+            with open(os.path.join(songs, name), "rb") as src, \
+                    open(os.path.join(folder, name), "wb") as dst:
+                dst.write(src.read())
