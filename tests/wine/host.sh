@@ -100,6 +100,23 @@ host beside C.UTF-8 'load "plug in\Vellacord.dll"' run abort 'print-file "%HOSTD
 has beside "file: RCPCV=1" && has beside "file: SMFKnife=1" && has beside "exit 0"
 check "beside the plug-in: both converters are found and stay on" $?
 
+# ---- the plug-in ended from inside its own boxes, as the player may do while one is up ----
+settings ""
+host endinbox C.UTF-8 "load Vellacord.dll" run "pump 300" "menu click 0x9000/Vellacord/プロパティ..." "dialog wait" \
+    "dialog click SMFナイフ" abort-in-next-box "dialog click OK" "pump 500" clients 'open C:\Songs\a.mid'
+grep -q '^dialog: shown ".*" owner=TFormORVO$' endinbox.txt
+check "end inside a box: the settings dialog belongs to the player's window" $?
+has endinbox 'box: icon=error caption="Vellacord" text="SMFK32.DLLがありません"' &&
+    has endinbox "box: owner=VellacordFormMain" && before endinbox "host: _pinAbort returned inside the box" "clients: 0 attached, 0 references held"
+check "end inside a box: the dialog's refusal box, owned by the dialog, ends the plug-in from inside" $?
+has endinbox 'open: result=C:\Songs\a.mid same-pointer=yes' && has endinbox "exit 0" && ! grep -q FAIL endinbox.txt
+check "end inside a box: the dialog's handler returned first; the host lives on, the plug-in is gone" $?
+printf '[Vellacord]\r\nSMFKnife=1\r\n' >"plug in/Vellacord.ini"
+host warnend C.UTF-8 'load "plug in\Vellacord.dll"' run abort-in-next-box 'open C:\Songs\a.mid' clients 'open C:\Songs\a.mid'
+has warnend 'box: owner=TFormORVO' && [ "$(grep -c '^open: result=C:\\Songs\\a.mid same-pointer=yes$' warnend.txt)" -eq 2 ] &&
+    has warnend "clients: 0 attached, 0 references held" && has warnend "exit 0" && ! grep -q FAIL warnend.txt
+check "end inside a box: the missing-configuration warning, owned by the player, during a play" $?
+
 # ---- notifications into the plug-in's handlers ----
 settings 'C:\cfg\default.cfg'
 host round C.UTF-8 "load Vellacord.dll" 'track C:\Songs\a.RCP' 'track C:\Songs\b.txt' "select 0" run "pump 300" \

@@ -64,7 +64,8 @@ function quoted(line) {
     line = $0; sub(/^menu: /, "", line); sub(/\[0x[0-9a-f]*\] /, "", line); print "   " line
     next
 }
-/^box: / { print "   message box: \"" quoted($0) "\""; next }
+/^box: icon=/ { t = $0; sub(/.* text="/, "", t); sub(/"$/, "", t); print "   message box: \"" t "\""; next }
+/^box: / { next }
 /^dialog: shown / { print "   the settings dialog is open: \"" quoted($0) "\""; next }
 /^dialog: none shown/ { print "   the settings dialog is closed"; next }
 /^dialog: click / { print "   the user clicks \"" quoted($0) "\""; next }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Whole sessions of the real plug-in in the stand-in host under Wine, once in the default locale
-# (code page 1252) and once in Japanese with the host, the plug-in and the songs in folders
-# whose names hold 0x5C trail bytes: start, chained conversion, cache hits and eviction, the
-# fallbacks when a converter fails, the menu, the settings dialog, close and reopen, the exit
-# item and the stop; a second host process refused meanwhile. One prefix per locale.
+# (code page 1252, the songs in a folder whose name holds a space) and once in Japanese with
+# the host, the plug-in and the songs in folders whose names hold 0x5C trail bytes: start,
+# chained conversion, cache hits and eviction, the fallbacks when a converter fails, the menu,
+# the settings dialog, close and reopen, the exit item and the stop; a second host process
+# refused meanwhile. One prefix per locale.
 # One ok/FAIL line per check, then "N passed, N failed".
 # Usage: tests/wine/session.sh   (the build that wine-env.sh chooses)
 set -u
@@ -193,7 +194,7 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 }
 
 start=$(date +%s)
-locale_pass "default" C.UTF-8 1252 'C:\Vellacord' 'C:\Songs' 'C:\cfg\café.cfg'
+locale_pass "default" C.UTF-8 1252 'C:\Vellacord' 'C:\My Songs' 'C:\cfg\café.cfg'
 if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     locale_pass "ja_JP" ja_JP.UTF-8 932 'C:\ソフト表' 'C:\曲ソ表' 'C:\cfg\表ソ.cfg'
 else
