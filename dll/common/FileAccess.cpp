@@ -71,6 +71,12 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::si
 
 bool WriteWholeOrNothing(const char* path, const std::vector<std::uint8_t>& bytes) {
     if (!path || !*path) return false;
+    // Renaming over a read-only file would quietly defeat its protection (some systems allow
+    // it), and a folder cannot be replaced by a file.
+    const DWORD existing = ::GetFileAttributesA(path);
+    if (existing != INVALID_FILE_ATTRIBUTES &&
+        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     // A name no one else uses: the destination's own name, the process and an attempt number.
     // CREATE_NEW never opens a file that is already there, ours or anybody's.
     const std::string base = std::string(path) + ".~" + std::to_string(::GetCurrentProcessId());
