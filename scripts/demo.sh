@@ -35,7 +35,8 @@ DRIVE=$WINEPREFIX/drive_c
 "$WINE" regedit /S 'C:\fonts.reg' >/dev/null 2>&1
 
 mkdir -p "$DRIVE/ORVO" "$DRIVE/cfg" "$DRIVE/Songs"
-for f in ORVO.exe Vellacord.dll standins/rcpcv/rcpcv.dll standins/smfk32/smfk32.dll; do
+# Our own converter libraries, so that every song comes back as its own music.
+for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do
     cp "$VLC_WIN_BUILD/$f" "$DRIVE/ORVO/" || exit 1
 done
 printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
@@ -50,6 +51,8 @@ if [ $# -gt 0 ]; then  # Wine's drive Z: is the Unix root
 else
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || exit 1
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
+    # A real song as well, when the song corpus lies beside the repository.
+    corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
@@ -58,6 +61,7 @@ printf '[Vellacord]\r\nCache=%s\r\nRCPCV=1\r\nSMFKnife=1\r\nSMFKConfig=C:\\cfg\\
 INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
+. scripts/demo-knife.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -88,13 +92,14 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         [ -e "$f" ] || continue
         if csv=$(midicsv "$f" 2>&1); then
             good=$((good + 1))
-            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c Note_on_c) notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
+            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c 'Note_on_c, .*, [1-9][0-9]*$') notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
         else
             bad=$((bad + 1))
             echo "   FAIL $(basename "$f"): $csv"
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_knife
     echo
     [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && echo "demo: the session ran to its end" ||
         echo "demo: FAIL (host exit $rc, $bad files rejected)"

@@ -3,7 +3,8 @@
 # the menu tree and the files shown.
 function flush_section() {
     if (counter != "") print "   counter shown by the host:" counter
-    if (opened == "converted") print "   cache: " (calls ? "miss, converted" : "hit, no converter call")
+    # Converters that keep no call log show a conversion by their progress on the counter.
+    if (opened == "converted") print "   cache: " (calls || counter != "" ? "miss, converted" : "hit, no converter call")
     else if (opened == "own") print "   not converted: the host plays its own file"
     counter = ""; opened = ""; calls = 0
 }
