@@ -4,16 +4,19 @@
 # its own settings file. What each option changed is told by the command-line converter run on
 # the same input with the same configuration and options: the same post-processor, and the
 # demo checks that it gives the very bytes the plug-in's library gave.
-# Needs: WINE, DRIVE, OUT, VLC_WIN_BUILD; the samples in C:\Songs. Prints the transcript part.
+# Needs: WINE, DRIVE, OUT, VLC_WIN_BUILD; the samples in C:\Songs. Prints the transcript part
+# and counts what went wrong in KNIFE_FAILURES.
 
 vlc_demo_knife() {
+    KNIFE_FAILURES=0
     local cfg='C:\cfg\demo-knife.cfg'
     printf '%s\r\n' "; SMF Knife configuration of the demo (see the README for every directive)" \
         "; The device is a GS module: its reset message goes first." "target gs" \
         "; Every part a little softer." "velocity all 90" >"$DRIVE/cfg/demo-knife.cfg"
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || return 1
     mkdir -p "$DRIVE/check"
-    cp "$VLC_WIN_BUILD/vellacord-convert.exe" "$DRIVE/check/" 2>/dev/null
+    cp "$VLC_WIN_BUILD/vellacord-convert.exe" "$DRIVE/check/" ||
+        { echo "   FAIL vellacord-convert.exe is not built"; KNIFE_FAILURES=1; return 1; }
 
     # label | SMFKCh10 SMFKBank SMFKCC64 SMFKMac | command-line options | songs. The record's
     # words: Ch10, Bank and CC64 are on at 0, Mac at any other value. The chained song comes
@@ -52,6 +55,7 @@ vlc_demo_knife() {
             echo "   $label on ($(cut -d'|' -f2 <<<"$run" | awk '{print "SMFKCh10=" $1 " SMFKBank=" $2 " SMFKCC64=" $3 " SMFKMac=" $4}')), $song"
             if [ -z "$kept" ]; then
                 echo "   FAIL the host got $got, not a converted file"
+                KNIFE_FAILURES=$((KNIFE_FAILURES + 1))
                 continue
             fi
             cp "$DRIVE/kept-knife/$kept" "$OUT/converted/knife-$kept"
@@ -66,8 +70,9 @@ vlc_demo_knife() {
             else
                 echo "   FAIL vellacord-convert on $input does not give the plug-in's bytes:"
                 echo "$report" | sed 's/^/     /'
+                KNIFE_FAILURES=$((KNIFE_FAILURES + 1))
             fi
         done
     done
-    [ "$rc" = 0 ] || echo "   FAIL the host ended with $rc"
+    [ "$rc" = 0 ] || { echo "   FAIL the host ended with $rc"; KNIFE_FAILURES=$((KNIFE_FAILURES + 1)); }
 }

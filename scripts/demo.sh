@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The demo: one scripted session of the plug-in in the stand-in ORVO host under Wine, headless,
 # in a throwaway prefix: start, plays through both converters and the cache, the plug-in's menu,
-# the settings dialog, the exit item and the stop. Every converted file is read back by midicsv.
+# the settings dialog, the exit item and the stop; then SMF Knife's four options, each on once
+# (scripts/demo-knife.sh). The converters are our own rcpcv.dll and smfk32.dll. Every converted
+# file is read back by midicsv.
 #   scripts/demo.sh [song.rcp other.mid ...]   (files to play instead of the bundled samples)
 # Outputs in demo-output/: transcript.txt (readable), host.txt (the host's full transcript),
 # dialog.png (the settings dialog while open), converted/ (a copy of every converted file).
@@ -101,8 +103,9 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
     echo "   $good accepted, $bad rejected"
     vlc_demo_knife
     echo
-    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && echo "demo: the session ran to its end" ||
-        echo "demo: FAIL (host exit $rc, $bad files rejected)"
+    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&
+        echo "demo: the session ran to its end" ||
+        echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed)"
     echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
 [ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"
