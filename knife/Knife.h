@@ -19,7 +19,7 @@ enum class Failure {
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(Failure failure, const std::string& message, int line = 0)
         : std::runtime_error(message), failure(failure), line(line) {}
     Failure failure;
@@ -28,9 +28,9 @@ public:
 
 // The four switches of the options record, already decoded to "on" / "off".
 struct Options {
-    bool ch10 = false;  // rhythm parts merged into channel 10
-    bool bank = false;  // bank-select exception handling
-    bool cc64 = false;  // sustain pedal replaced by note lengths
+    bool ch10 = false;    // rhythm parts merged into channel 10
+    bool bank = false;    // bank-select exception handling
+    bool cc64 = false;    // sustain pedal replaced by note lengths
     bool macCut = false;  // a MacBinary header in front of "MThd" is removed
 };
 

@@ -17,13 +17,13 @@ namespace rcp {
 // Anything that makes a song unconvertible: not an RCP-family file, truncated, a structure that
 // points nowhere, an expansion past the length cap. `what()` is one plain English line.
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The progress callback answered false: the conversion was abandoned on request.
 class Stopped : public Error {
-public:
+  public:
     Stopped() : Error("conversion stopped") {}
 };
 

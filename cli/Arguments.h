@@ -1,0 +1,34 @@
+// The command line of vellacord-convert, parsed into one record that each mode reads.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class Mode { Convert, Info, Help };
+
+struct Arguments {
+    Mode mode = Mode::Convert;
+    int loops = 2;  // passes of an endless loop
+    bool controlFiles = true;
+    std::string song;
+    std::string output;
+    // --knife CONFIG: post-process the result (or the MIDI file given) with this configuration.
+    std::string knifeConfig;
+    bool ch10 = false, bank = false, cc64 = false;
+    bool macCut = true;  // on unless --no-mac-cut, as the settings dialog starts
+};
+
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// `words` without the program name. Raises UsageError with a one-line reason.
+Arguments ParseArguments(const std::vector<std::string>& words);
+
+const char* UsageText();
+
+}  // namespace cli

@@ -1,0 +1,28 @@
+// vellacord-convert: RCP-family songs to Standard MIDI Files from the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Arguments.h"
+#include "cli/Run.h"
+
+int main(int argc, char** argv) {
+    cli::Arguments arguments;
+    try {
+        arguments = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const cli::UsageError& error) {
+        std::fprintf(stderr, "vellacord-convert: %s\n%s", error.what(), cli::UsageText());
+        return cli::kExitUsage;
+    }
+    switch (arguments.mode) {
+        case cli::Mode::Help:
+            std::fputs(cli::UsageText(), stdout);
+            return cli::kExitOk;
+        case cli::Mode::Info:
+            return cli::RunInfo(arguments);
+        case cli::Mode::Convert:
+            return arguments.knifeConfig.empty() ? cli::RunConvert(arguments)
+                                                 : cli::RunKnife(arguments);
+    }
+    return cli::kExitUsage;
+}

@@ -1,0 +1,65 @@
+// The post-processor's run: unwrap, read, apply the rules in their order, write. Any failure
+// raises Error before a single byte is handed back, so the caller writes all or nothing.
+#include <string>
+
+#include "knife/Config.h"
+#include "knife/Knife.h"
+#include "knife/Rules.h"
+#include "knife/Unwrap.h"
+
+namespace knife {
+
+Options OptionsFromWords(int32_t ch10, int32_t bank, int32_t cc64, int32_t mac) {
+    Options options;
+    options.ch10 = ch10 == 0;
+    options.bank = bank == 0;
+    options.cc64 = cc64 == 0;
+    options.macCut = mac != 0;
+    return options;
+}
+
+std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& config,
+                             const Options& options, Report* report,
+                             const std::function<bool(int percent)>& progress) {
+    auto reached = [&](int percent) {
+        if (progress && !progress(percent)) throw Error(Failure::Stopped, "stopped on request");
+    };
+    reached(0);
+    const Bytes bytes = Unwrap(data, size, options.macCut);
+    smf::File file;
+    try {
+        file = smf::Read(bytes.data, bytes.size);
+    } catch (const smf::FormatError& e) {
+        throw Error(Failure::NotSmf, std::string("not a Standard MIDI File: ") + e.what());
+    }
+    if (file.format > 1) {
+        throw Error(Failure::NotSmf, "format " + std::to_string(file.format) +
+                                         " files are not processed (only formats 0 and 1)");
+    }
+    reached(20);
+
+    Report lines;
+    const ChannelSet rhythm = RhythmChannels(file, config);
+    ApplyDirectives(file, config, rhythm, lines);
+    reached(35);
+    if (options.ch10) MergeRhythm(file, rhythm, lines);
+    MoveChannels(file, config, lines);
+    reached(50);
+    if (options.bank) HandleBankSelects(file, config.target == Target::GM, lines);
+    reached(65);
+    if (options.cc64) ReplaceSustain(file, lines);
+    InsertReset(file, config.target, lines);
+    reached(80);
+
+    std::vector<uint8_t> out;
+    try {
+        out = smf::Write(file);
+    } catch (const smf::FormatError& e) {
+        throw Error(Failure::NotSmf, std::string("cannot write the result: ") + e.what());
+    }
+    reached(100);
+    if (report) report->lines.insert(report->lines.end(), lines.lines.begin(), lines.lines.end());
+    return out;
+}
+
+}  // namespace knife
