@@ -20,11 +20,13 @@ vlc_demo_knife() {
 
     # label | SMFKCh10 SMFKBank SMFKCC64 SMFKMac | command-line options | songs. The record's
     # words: Ch10, Bank and CC64 are on at 0, Mac at any other value. The chained song comes
-    # first, so that its intermediate file is the first one kept.
+    # first, so that its intermediate file is the first one kept. The last run shows what Mac
+    # does by its absence: the same MacBinary file is refused, and the host plays its own.
     local runs=("CC64|-1 -1 0 0|--cc64 --no-mac-cut|demo.rcp knife.mid"
         "Ch10|0 -1 -1 0|--ch10 --no-mac-cut|knife.mid"
         "Bank|-1 0 -1 0|--bank --no-mac-cut|knife.mid"
-        "Mac|-1 -1 -1 -1||knife-mac.mid")
+        "Mac|-1 -1 -1 -1||knife-mac.mid"
+        "Mac off|-1 -1 -1 0|--no-mac-cut|knife-mac.mid|refused")
     local steps=("keep-folder C:\\kept-knife" "load C:\\ORVO\\Vellacord.dll") run n=0 words song
     for run in "${runs[@]}"; do
         n=$((n + 1))
@@ -52,7 +54,18 @@ vlc_demo_knife() {
             got=$(sed -n 's/^open: result=\(.*\) same-pointer=.*/\1/p' <<<"$section")
             kept=$(sed -n 's/^kept: //p' <<<"$section" | tail -1)
             echo
-            echo "   $label on ($(cut -d'|' -f2 <<<"$run" | awk '{print "SMFKCh10=" $1 " SMFKBank=" $2 " SMFKCC64=" $3 " SMFKMac=" $4}')), $song"
+            echo "   $label$([ "${label% off}" = "$label" ] && echo " on") ($(cut -d'|' -f2 <<<"$run" | awk '{print "SMFKCh10=" $1 " SMFKBank=" $2 " SMFKCC64=" $3 " SMFKMac=" $4}')), $song"
+            if [ "$(cut -d'|' -f5 <<<"$run")" = refused ]; then
+                report=$("$WINE" 'C:\check\vellacord-convert.exe' --knife "$cfg" $flags "C:\\Songs\\$song" "C:\\check\\$n-$song.mid" 2>&1 | tr -d '\r')
+                if grep -qxF "open: result=C:\\Songs\\$song same-pointer=yes" <<<"$section" && [ ! -e "$DRIVE/check/$n-$song.mid" ]; then
+                    echo "   refused: the host plays its own file; vellacord-convert on the same input says:"
+                    echo "$report" | sed '/^$/d; s/^/     /'
+                else
+                    echo "   FAIL the MacBinary file was not refused (the host got $got)"
+                    KNIFE_FAILURES=$((KNIFE_FAILURES + 1))
+                fi
+                continue
+            fi
             if [ -z "$kept" ]; then
                 echo "   FAIL the host got $got, not a converted file"
                 KNIFE_FAILURES=$((KNIFE_FAILURES + 1))
@@ -67,6 +80,10 @@ vlc_demo_knife() {
             if cmp -s "$DRIVE/check/$n-$song.mid" "$DRIVE/kept-knife/$kept"; then
                 echo "   what it changed (vellacord-convert on $input gives the same bytes):"
                 echo "$report" | sed '/^$/d; s/^/     /'
+                local at
+                at=$(LC_ALL=C grep -obUa MThd "$DRIVE/Songs/$song" | head -1 | cut -d: -f1)
+                [ "${at:-0}" != 0 ] && [ "$label" = Mac ] &&
+                    echo "     Mac: the input's first $at bytes (a MacBinary header) were cut; the file the host got starts with \"$(head -c 4 "$DRIVE/kept-knife/$kept")\""
             else
                 echo "   FAIL vellacord-convert on $input does not give the plug-in's bytes:"
                 echo "$report" | sed 's/^/     /'

@@ -94,7 +94,7 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         [ -e "$f" ] || continue
         if csv=$(midicsv "$f" 2>&1); then
             good=$((good + 1))
-            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c 'Note_on_c, .*, [1-9][0-9]*$') notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
+            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c 'Note_on_c, .*, [1-9][0-9]*$') notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | LC_ALL=C sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1 | perl -pe 's/\\([0-7]{3})/chr(oct($1))/ge' | iconv -f CP932 -t UTF-8 -c)\""
         else
             bad=$((bad + 1))
             echo "   FAIL $(basename "$f"): $csv"

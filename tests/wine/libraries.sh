@@ -104,11 +104,11 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 
     local kept=$DRIVE/kept middle final title count
     middle=$(ls "$kept"/*-VLCRD0.mid 2>/dev/null | head -1) final=$(ls "$kept"/*-VLCRD1.mid 2>/dev/null | head -1)
-    title=$(midicsv "${final:-/dev/null}" 2>/dev/null | sed -n 's/^1, 0, Title_t, "\(.*\)"$/\1/p' | head -1)
+    title=$(midicsv "${final:-/dev/null}" 2>/dev/null | LC_ALL=C sed -n 's/^1, 0, Title_t, "\(.*\)"$/\1/p' | head -1)
     count=$(notes "${final:-/dev/null}")
     [ -n "$middle" ] && [ "$count" -gt 100 ] && [ "$count" = "$(notes "$middle")" ] &&
-        grep -q 'Grand Slam' <<<"$title"
-    check "$L: midicsv reads the song's title \"$title\" and its $count notes in the file the host got" $?
+        LC_ALL=C grep -q 'Grand Slam Ver.2.01' <<<"$title"
+    check "$L: midicsv reads the song's title and its $count notes in the file the host got" $?
     local all=0 bad=0
     for f in "$kept"/*; do
         all=$((all + 1))
