@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The demo: one scripted session of the plug-in in the stand-in ORVO host under Wine, headless,
 # in a throwaway prefix: start, plays through both converters and the cache, the plug-in's menu,
-# the settings dialog, the exit item and the stop. Every converted file is read back by midicsv.
+# the settings dialog, the exit item and the stop; then SMF Knife's four options, each on once
+# (scripts/demo-knife.sh). The converters are our own rcpcv.dll and smfk32.dll. Every converted
+# file is read back by midicsv.
 #   scripts/demo.sh [song.rcp "other dir/ソング.mid" ...]   (files to play instead of the samples)
 # A path that the default locale's code page cannot hold (Japanese names, say) makes the session
 # run in the Japanese locale (code page 932), as the plug-in's users run it.
@@ -64,10 +66,9 @@ DRIVE=$WINEPREFIX/drive_c
 "$WINE" regedit /S 'C:\fonts.reg' >/dev/null 2>&1
 
 mkdir -p "$DRIVE/ORVO" "$DRIVE/cfg" "$DRIVE/Songs"
-# The stand-in converters: test doubles, built under their own names, installed as the real ones.
-for f in ORVO.exe:ORVO.exe Vellacord.dll:Vellacord.dll standins/rcpcv/rcpcv-double.dll:rcpcv.dll \
-    standins/smfk32/smfk32-double.dll:smfk32.dll; do
-    cp "$VLC_WIN_BUILD/${f%%:*}" "$DRIVE/ORVO/${f#*:}" || exit 1
+# Our own converter libraries, so that every song comes back as its own music.
+for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do
+    cp "$VLC_WIN_BUILD/$f" "$DRIVE/ORVO/" || exit 1
 done
 printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
 
@@ -77,6 +78,8 @@ if [ $# -gt 0 ]; then  # Wine's drive Z: is the Unix root
 else
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || exit 1
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
+    # A real song as well, when the song corpus lies beside the repository.
+    corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
@@ -85,6 +88,7 @@ printf '[Vellacord]\r\nCache=%s\r\nRCPCV=1\r\nSMFKnife=1\r\nSMFKConfig=C:\\cfg\\
 INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
+. scripts/demo-knife.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -120,16 +124,18 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         [ -e "$f" ] || continue
         if csv=$(midicsv "$f" 2>&1); then
             good=$((good + 1))
-            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c Note_on_c) notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
+            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c 'Note_on_c, .*, [1-9][0-9]*$') notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | LC_ALL=C sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1 | perl -pe 's/\\([0-7]{3})/chr(oct($1))/ge' | iconv -f CP932 -t UTF-8 -c)\""
         else
             bad=$((bad + 1))
             echo "   FAIL $(basename "$f"): $csv"
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_knife
     echo
-    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && echo "demo: the session ran to its end" ||
-        echo "demo: FAIL (host exit $rc, $bad files rejected)"
+    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&
+        echo "demo: the session ran to its end" ||
+        echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed)"
     echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
 [ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"

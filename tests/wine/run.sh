@@ -60,6 +60,39 @@ contract() {
     done
 }
 
+# --- Binary contract of the real converter libraries -----------------------------------------
+# Exactly the plain and underscore names, stdcall decorations behind them, system imports only.
+library_contract() {
+    local name dll dump exports want imports bad file=$ROOT/build/win32
+    for name in rcpcv smfk32; do
+        dll=$file/$name.dll
+        if [ ! -f "$dll" ]; then fail "contract: $name.dll" "build/win32/$name.dll missing"; continue; fi
+        dump=$(i686-w64-mingw32-objdump -p "$dll")
+        exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+            sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+        case $name in
+            rcpcv) want="rcpcvConvertFile rcpcvConvertFileFromBuffer rcpcvDeleteObject rcpcvGetCopyright rcpcvGetOriginalFileType rcpcvGetSMF rcpcvGetSMFLength rcpcvGetVersionMajor rcpcvGetVersionMinor rcpcvSaveSMF" ;;
+            smfk32) want="GetSmfkVersion SmfkConvert" ;;
+        esac
+        want=$(printf '%s\n' $want | sed 'p;s/^/_/' | sort | tr '\n' ' ')
+        [ "$exports" = "$want" ]
+        check "contract: $name.dll exports exactly the plain and underscore names" $? "exports: $exports"
+        imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+        bad=$(echo "$imports" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|advapi32\.dll' | tr '\n' ' ')
+        [ -n "$imports" ] && [ -z "$bad" ]
+        check "contract: $name.dll imports only system DLLs" $? "not allowed: ${bad:-no import table}"
+    done
+    local entry sym missing table
+    for entry in "rcpcv.dll:_rcpcvConvertFile@20 _rcpcvConvertFileFromBuffer@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4 _rcpcvGetSMF@4 _rcpcvGetSMFLength@4 _rcpcvGetOriginalFileType@4 _rcpcvGetVersionMajor@0 _rcpcvGetVersionMinor@0 _rcpcvGetCopyright@0" \
+        "smfk32.dll:_SmfkConvert@28 _GetSmfkVersion@0"; do
+        missing=
+        table=$(i686-w64-mingw32-objdump -t "$file/${entry%%:*}" 2>/dev/null | awk '{print $NF}')
+        for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
+        [ -z "$missing" ]
+        check "contract: calling conventions in the real ${entry%%:*}" $? "missing:$missing"
+    done
+}
+
 # --- One locale pass --------------------------------------------------------------------------
 # $1: label; $2: LANG value or empty for the default; $3: Windows folder for host and DLL
 # (UTF-8, created by the host itself so the ANSI code page decides its bytes).
@@ -146,6 +179,7 @@ for f in ORVO.exe Vellacord.dll; do
 done
 
 contract
+library_contract
 ( pass "default locale" "" 'C:\Vellacord' ; echo "$PASSED $FAILED" >"/tmp/vellacord-wine-count.$$" )
 read -r P F <"/tmp/vellacord-wine-count.$$"; PASSED=$P FAILED=$F
 if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
@@ -175,6 +209,7 @@ subsuite "converter bindings" "$ROOT/tests/wine/converters.sh"
 subsuite "host link in the stand-in host" "$ROOT/tests/wine/host.sh"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
 subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh"
+subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh" "$VLC_WIN_BUILD"
 vlc_describe_wine "$ROOT"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]

@@ -3,7 +3,8 @@
 # did, the progress shown, the messages, the menu and the files shown. host.txt keeps it all.
 function flush_section() {
     if (counter != "") print "   progress shown on the player's counter:" counter
-    if (opened == "converted") print "   cache: " (calls ? "not there yet, so the song was converted" : "already converted earlier, no converter ran")
+    # Converters that keep no call log show a conversion by their progress on the counter.
+    if (opened == "converted") print "   cache: " (calls || counter != "" ? "not there yet, so the song was converted" : "already converted earlier, no converter ran")
     else if (opened == "own") print "   not converted: the player plays the file it named"
     counter = ""; opened = ""; calls = 0
 }
