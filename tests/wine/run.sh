@@ -209,7 +209,7 @@ subsuite "converter bindings" "$ROOT/tests/wine/converters.sh"
 subsuite "host link in the stand-in host" "$ROOT/tests/wine/host.sh"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
 subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh"
-subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh" "$VLC_WIN_BUILD"
+subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh"
 vlc_describe_wine "$ROOT"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]
