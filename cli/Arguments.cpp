@@ -34,6 +34,17 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.loops = Count(word, value());
         } else if (word == "--no-control-files") {
             arguments.controlFiles = false;
+        } else if (word == "--knife") {
+            arguments.knifeConfig = value();
+            if (arguments.knifeConfig.empty()) throw UsageError("--knife needs a file name");
+        } else if (word == "--ch10") {
+            arguments.ch10 = true;
+        } else if (word == "--bank") {
+            arguments.bank = true;
+        } else if (word == "--cc64") {
+            arguments.cc64 = true;
+        } else if (word == "--no-mac-cut") {
+            arguments.macCut = false;
         } else if (word == "--info") {
             arguments.mode = Mode::Info;
         } else if (word.size() > 1 && word[0] == '-') {
@@ -42,6 +53,10 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             files.push_back(word);
         }
     }
+    const bool knifeOption =
+        arguments.ch10 || arguments.bank || arguments.cc64 || !arguments.macCut;
+    if (knifeOption && arguments.knifeConfig.empty())
+        throw UsageError("--ch10, --bank, --cc64 and --no-mac-cut need --knife CONFIG.cfg");
     const size_t wanted = arguments.mode == Mode::Info ? 1 : 2;
     if (files.size() < wanted || files.size() > 2)
         throw UsageError(arguments.mode == Mode::Info ? "--info needs the song file"
@@ -53,7 +68,15 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
 
 const char* UsageText() {
     return "usage: vellacord-convert [--loops N] [--no-control-files] [--info] SONG OUT.mid\n"
+           "       vellacord-convert --knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]\n"
+           "                         IN OUT.mid\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
+           "  With --knife, post-processes a MIDI file (or the converted song) as the\n"
+           "  configuration file says and prints what each rule changed:\n"
+           "  --ch10               merge rhythm parts into channel 10\n"
+           "  --bank               remove bank selects that no program change follows\n"
+           "  --cc64               replace the sustain pedal by note lengths\n"
+           "  --no-mac-cut         refuse a MacBinary header instead of cutting it off\n"
            "  --loops N            how often an endless loop plays (default 2)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
            "  --info               print the song's variant, title, timebase, tempo and tracks\n";

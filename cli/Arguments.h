@@ -15,6 +15,10 @@ struct Arguments {
     bool controlFiles = true;
     std::string song;
     std::string output;
+    // --knife CONFIG: post-process the result (or the MIDI file given) with this configuration.
+    std::string knifeConfig;
+    bool ch10 = false, bank = false, cc64 = false;
+    bool macCut = true;  // on unless --no-mac-cut, as the settings dialog starts
 };
 
 class UsageError : public std::runtime_error {

@@ -12,9 +12,22 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Everything up to the last separator. Windows passes names in code page 932, where the second
+// byte of a character may be 0x5C: such a byte is part of the character, not a separator.
 std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    size_t end = 0;
+    for (size_t index = 0; index < path.size(); ++index) {
+        const unsigned char byte = static_cast<unsigned char>(path[index]);
+        if (byte == '/' || byte == '\\')
+            end = index + 1;
+        else if (IsLeadByte(byte) && index + 1 < path.size() && path[index + 1] != '/')
+            ++index;
+    }
+    return path.substr(0, end);
 }
 
 char Folded(char letter) {

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
         case cli::Mode::Info:
             return cli::RunInfo(arguments);
         case cli::Mode::Convert:
-            return cli::RunConvert(arguments);
+            return arguments.knifeConfig.empty() ? cli::RunConvert(arguments)
+                                                 : cli::RunKnife(arguments);
     }
     return cli::kExitUsage;
 }

@@ -12,5 +12,7 @@ constexpr int kExitUsage = 2;
 
 int RunConvert(const Arguments& arguments);
 int RunInfo(const Arguments& arguments);
+// --knife: post-processes a MIDI file, or converts a song and post-processes the result.
+int RunKnife(const Arguments& arguments);
 
 }  // namespace cli

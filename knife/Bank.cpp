@@ -1,9 +1,6 @@
 // Bank: a bank select only matters to the program change that follows it. One that no program
 // change follows before the channel's next note would switch the bank under a sounding program
 // on some devices and not on others, so it goes.
-#include <set>
-#include <utility>
-
 #include "knife/Rules.h"
 
 namespace knife {
@@ -20,7 +17,9 @@ void HandleBankSelects(smf::File& file, bool removeAll, Report& report) {
     // Walking backwards, `programNext[ch]` tells whether the channel's next program change or
     // note-on (in playing order, across all tracks) is a program change.
     std::array<bool, 16> programNext{};
-    std::set<std::pair<size_t, size_t>> doomed;
+    std::vector<std::vector<bool>> doomed(file.tracks.size());
+    for (size_t t = 0; t < file.tracks.size(); ++t) doomed[t].resize(file.tracks[t].events.size());
+    size_t removed = 0;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const smf::Event& e = file.tracks[it->track].events[it->index];
         if (!e.isChannel()) continue;
@@ -30,7 +29,8 @@ void HandleBankSelects(smf::File& file, bool removeAll, Report& report) {
         } else if (e.kind() == 0x90 && e.data[1] > 0) {
             programNext[ch] = false;
         } else if (IsBankSelect(e) && (removeAll || !programNext[ch])) {
-            doomed.insert({it->track, it->index});
+            doomed[it->track][it->index] = true;
+            ++removed;
         }
     }
     for (size_t t = 0; t < file.tracks.size(); ++t) {
@@ -38,13 +38,13 @@ void HandleBankSelects(smf::File& file, bool removeAll, Report& report) {
         std::vector<smf::Event> kept;
         kept.reserve(events.size());
         for (size_t i = 0; i < events.size(); ++i) {
-            if (!doomed.count({t, i})) kept.push_back(std::move(events[i]));
+            if (!doomed[t][i]) kept.push_back(std::move(events[i]));
         }
         events = std::move(kept);
     }
     AddLine(report, "Bank",
-            {Count(doomed.size(), removeAll ? "bank selects removed (GM target)"
-                                            : "bank selects without a program change removed")});
+            {Count(removed, removeAll ? "bank selects removed (GM target)"
+                                      : "bank selects without a program change removed")});
 }
 
 }  // namespace knife

@@ -13,7 +13,7 @@ namespace rcp {
 // Work allowed for a whole song, shared by its tracks, so that loop bombs end with an Error in
 // bounded time whatever their shape.
 struct Budget {
-    size_t recordVisits = 20'000'000;
+    size_t recordVisits = 4'000'000;
     // Below the largest delta a Standard MIDI File can store, with room for the last gate.
     int64_t lastTick = 0x0FF00000;
 };

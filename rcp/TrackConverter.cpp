@@ -37,6 +37,8 @@ class TrackConverter {
         tick += shift_;
         if (record.code < 0x80) return Note(record, tick);
         switch (record.code) {
+            // A track whose channel is OFF often carries the song's setup exclusives: they are
+            // sent, all but those that need the channel.
             case 0x90:
             case 0x91:
             case 0x92:
@@ -59,9 +61,12 @@ class TrackConverter {
                 channel_ = record.p1 >= 1 && record.p1 <= 32 ? record.p1 - 1 : kOff;
                 return;
             case 0xE7:
+                // A gliding change becomes up to 16 tempo events.
+                Reserve(record.p2 > 0 ? 16 : 1);
                 state_.songWide.push_back({tick, 0xE7, record.p1, record.p2});
                 return;
             case 0xF5:
+                Reserve(1);
                 state_.songWide.push_back({tick, 0xF5, record.step, 0});
                 return;
             case 0xEA:
@@ -89,46 +94,60 @@ class TrackConverter {
     smf::Track Finish() {
         for (int key = 0; key < 128; ++key)
             if (pendingOff_[key] >= 0) NoteOff(key);
-        // At one tick, a note ends before the next one starts, so that a re-struck key sounds.
-        std::stable_sort(out_.events.begin(), out_.events.end(),
-                         [](const smf::Event& a, const smf::Event& b) {
-                             if (a.tick != b.tick) return a.tick < b.tick;
-                             return IsNoteOff(a) && !IsNoteOff(b);
-                         });
-        if (out_.events.empty()) return out_;
-        out_.endTick = out_.events.back().tick;
+        smf::Track track;
+        if (events_.empty() && offs_.empty()) return track;
         if (!track_.memo.empty())
-            out_.events.insert(out_.events.begin(),
-                               smf::Event{0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
-        return std::move(out_);
+            track.events.push_back({0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
+        // Everything but the note ends comes in time order already; the ends are sorted and
+        // merged in. At one tick a note ends before the next one starts, so that a re-struck
+        // key sounds. Events for port B are marked with the port meta event, as players that
+        // know two ports expect; tracks that stay on port A carry none. The marks are placed
+        // while merging so that a note struck on one port also ends there.
+        std::stable_sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
+            return a.event.tick < b.event.tick;
+        });
+        track.events.reserve(track.events.size() + events_.size() + offs_.size());
+        int port = 0;
+        const auto take = [&](Tagged& tagged) {
+            if (tagged.port != port) {
+                port = tagged.port;
+                track.events.push_back({tagged.event.tick, 0xFF, 0x21, {uint8_t(port)}});
+            }
+            track.events.push_back(std::move(tagged.event));
+        };
+        size_t next = 0, nextOff = 0;
+        while (next < events_.size() || nextOff < offs_.size()) {
+            if (nextOff < offs_.size() &&
+                (next == events_.size() || offs_[nextOff].event.tick <= events_[next].event.tick))
+                take(offs_[nextOff++]);
+            else
+                take(events_[next++]);
+        }
+        track.endTick = track.events.back().tick;
+        return track;
     }
 
   private:
-    static bool IsNoteOff(const smf::Event& event) { return event.kind() == 0x80; }
-
     int MidiChannel() const { return channel_ == kOff ? kOff : channel_ & 0x0F; }
 
     static uint32_t Clamped(int64_t tick) { return uint32_t(std::max<int64_t>(0, tick)); }
 
-    void Add(smf::Event event) {
-        if (state_.eventsLeft == 0)
+    void Reserve(size_t events) {
+        if (state_.eventsLeft < events)
             throw Error("the song expands past the event limit (a loop that never ends?)");
-        --state_.eventsLeft;
-        out_.events.push_back(std::move(event));
+        state_.eventsLeft -= events;
     }
 
-    // Events for port B are marked with the port meta event, as players that know two ports
-    // expect; tracks that stay on port A carry none.
-    void SelectPort(int64_t tick) {
-        const int port = channel_ == kOff ? port_ : channel_ >> 4;
-        if (port == port_) return;
-        port_ = port;
-        Add({Clamped(tick), 0xFF, 0x21, {uint8_t(port)}});
+    // `port` -1: the port the track is on now (or was last on, while its channel is OFF).
+    void Add(smf::Event event, int port = -1) {
+        Reserve(1);
+        if (channel_ != kOff) port_ = channel_ >> 4;
+        (event.kind() == 0x80 ? offs_ : events_)
+            .push_back({std::move(event), port < 0 ? port_ : port});
     }
 
     void Channel(int64_t tick, uint8_t kind, int first, std::optional<int> second = std::nullopt) {
         if (channel_ == kOff) return;
-        SelectPort(tick);
         smf::Event event{Clamped(tick), uint8_t(kind | MidiChannel()), 0, {Data(first)}};
         if (second) event.data.push_back(Data(*second));
         Add(std::move(event));
@@ -136,7 +155,6 @@ class TrackConverter {
 
     void SendSysEx(int64_t tick, std::optional<SysEx> message) {
         if (!message) return;
-        SelectPort(tick);
         Add({Clamped(tick), 0xF0, 0, std::move(*message)});
     }
 
@@ -171,17 +189,18 @@ class TrackConverter {
             return;
         }
         if (pendingOff_[key] >= 0) NoteOff(key);
-        SelectPort(tick);
         Add({Clamped(tick),
              uint8_t(0x90 | MidiChannel()),
              0,
              {uint8_t(key), uint8_t(std::min(velocity, 127))}});
         pendingOff_[key] = tick + gate;
         offChannel_[key] = uint8_t(MidiChannel());
+        offPort_[key] = uint8_t(channel_ >> 4);
     }
 
     void NoteOff(int key) {
-        Add({Clamped(pendingOff_[key]), uint8_t(0x80 | offChannel_[key]), 0, {uint8_t(key), 0}});
+        Add({Clamped(pendingOff_[key]), uint8_t(0x80 | offChannel_[key]), 0, {uint8_t(key), 0}},
+            offPort_[key]);
         pendingOff_[key] = -1;
     }
 
@@ -195,7 +214,13 @@ class TrackConverter {
     DeviceState devices_;
     std::array<int64_t, 128> pendingOff_{};
     std::array<uint8_t, 128> offChannel_{};
-    smf::Track out_;
+    std::array<uint8_t, 128> offPort_{};
+    struct Tagged {
+        smf::Event event;
+        int port;
+    };
+    std::vector<Tagged> events_;  // in time order
+    std::vector<Tagged> offs_;    // note ends, in the order the notes were struck again or ended
 };
 
 }  // namespace

@@ -20,7 +20,7 @@ struct SongWideCommand {
 
 struct ConversionState {
     Budget budget;
-    size_t eventsLeft = 1'000'000;  // bounds the memory a song can make us use
+    size_t eventsLeft = 500'000;  // bounds the memory a song can make us use
     std::vector<SongWideCommand> songWide;
 };
 

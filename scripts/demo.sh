@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The demo: one scripted session of the plug-in in the stand-in ORVO host under Wine, headless,
 # in a throwaway prefix: start, plays through both converters and the cache, the plug-in's menu,
-# the settings dialog, the exit item and the stop. Every converted file is read back by midicsv.
-#   scripts/demo.sh [song.rcp other.mid ...]   (files to play instead of the bundled samples)
+# the settings dialog, the exit item and the stop; then SMF Knife's four options, each on once
+# (scripts/demo-knife.sh). The converters are our own rcpcv.dll and smfk32.dll. Every converted
+# file is read back by midicsv.
+#   scripts/demo.sh [song.rcp "other dir/ソング.mid" ...]   (files to play instead of the samples)
+# A path that the default locale's code page cannot hold (Japanese names, say) makes the session
+# run in the Japanese locale (code page 932), as the plug-in's users run it.
 # Outputs in demo-output/: transcript.txt (readable), host.txt (the host's full transcript),
 # dialog.png (the settings dialog while open), converted/ (a copy of every converted file).
 set -u
@@ -10,16 +14,43 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 . tests/wine/wine-env.sh
 
+# The locale the session runs in: the default one while its code page holds every given path,
+# else the Japanese one when it holds them. Wine takes its ANSI code page from the locale.
+ansi_holds() {  # ansi_holds CODEPAGE PATH...
+    local cp=$1 p
+    shift
+    for p in "$@"; do printf '%s' "$p" | iconv -f UTF-8 -t "$cp" >/dev/null 2>&1 || return 1; done
+}
+pick_locale() {
+    if ansi_holds CP1252 "$@"; then DEMO_LANG=C.UTF-8 DEMO_ACP=1252
+    elif ansi_holds CP932 "$@" && locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+        DEMO_LANG=ja_JP.UTF-8 DEMO_ACP=932
+    else
+        return 1
+    fi
+}
+
 if [ -z "${VLC_WINE_DISPLAY:-}" ]; then
+    for f in "$@"; do [ -f "$f" ] || { echo "demo: no file $f" >&2; exit 1; }; done
     scripts/setup.sh || exit 1
+    paths=()
+    for f in "$@"; do paths+=("$(realpath -- "$f")"); done
+    pick_locale "${paths[@]}" || {
+        echo "demo: a path holds characters neither code page 1252 nor 932 can hold; rename or copy the file" >&2
+        exit 1
+    }
     build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2 >/dev/null; }
     echo "building the plug-in and the stand-ins ..."
     build win32 || { echo "demo: the win32 build failed" >&2; exit 1; }
-    vlc_native32 || build win64 || { echo "demo: the win64 build failed" >&2; exit 1; }
+    if vlc_uses_win64; then build win64 || { echo "demo: the win64 build failed" >&2; exit 1; }; fi
     VLC_WINE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 vlc_pick_wine "$ROOT" || exit 1
+paths=()
+for f in "$@"; do paths+=("$(realpath -- "$f")"); done
+pick_locale "${paths[@]}" || exit 1
+export LANG=$DEMO_LANG LC_ALL=$DEMO_LANG
 OUT=$ROOT/demo-output
 rm -rf "$OUT" && mkdir -p "$OUT/converted"
 PREFIX=$(mktemp -d /tmp/vellacord-demo.XXXXXX)
@@ -35,21 +66,20 @@ DRIVE=$WINEPREFIX/drive_c
 "$WINE" regedit /S 'C:\fonts.reg' >/dev/null 2>&1
 
 mkdir -p "$DRIVE/ORVO" "$DRIVE/cfg" "$DRIVE/Songs"
-for f in ORVO.exe Vellacord.dll standins/rcpcv/rcpcv.dll standins/smfk32/smfk32.dll; do
+# Our own converter libraries, so that every song comes back as its own music.
+for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do
     cp "$VLC_WIN_BUILD/$f" "$DRIVE/ORVO/" || exit 1
 done
 printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
 
 SONGS=()
 if [ $# -gt 0 ]; then  # Wine's drive Z: is the Unix root
-    for f in "$@"; do
-        [ -f "$f" ] || { echo "demo: no file $f" >&2; exit 1; }
-        p=$(realpath -- "$f")
-        SONGS+=("Z:${p//\//\\}")
-    done
+    for p in "${paths[@]}"; do SONGS+=("Z:${p//\//\\}"); done
 else
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || exit 1
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
+    # A real song as well, when the song corpus lies beside the repository.
+    corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
@@ -58,6 +88,7 @@ printf '[Vellacord]\r\nCache=%s\r\nRCPCV=1\r\nSMFKnife=1\r\nSMFKConfig=C:\\cfg\\
 INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
+. scripts/demo-knife.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -77,10 +108,15 @@ wait $shooter
 cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
 
 {
-    echo "Vellacord demo session ($(date '+%Y-%m-%d %H:%M'), Wine $("$WINE" --version), build ${VLC_WIN_BUILD#"$ROOT"/})"
+    echo "Vellacord demo session, $(date '+%Y-%m-%d %H:%M')"
+    vlc_describe_wine "$ROOT" "Run with"
+    echo "Locale $DEMO_LANG: Windows programs see code page $DEMO_ACP."
     echo "Settings file before start:"
     echo "$INI_START" | sed 's/^/   | /'
-    awk -f tests/wine/session-transcript.awk "$OUT/host.txt"
+    # The stand-in converters log paths as ANSI bytes, all but printable ASCII as \xNN.
+    perl -MEncode -pe 'if (/^(rcpcv|smfk32): /) { s/\\x([0-9A-Fa-f]{2})/chr(hex $1)/ge;
+        $_ = encode("UTF-8", decode("cp'"$DEMO_ACP"'", $_)) }' "$OUT/host.txt" |
+        awk -f tests/wine/session-transcript.awk
     echo
     echo "== every converted file read back by midicsv (an independent Standard MIDI File reader)"
     good=0 bad=0
@@ -88,16 +124,18 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         [ -e "$f" ] || continue
         if csv=$(midicsv "$f" 2>&1); then
             good=$((good + 1))
-            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c Note_on_c) notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1)\""
+            echo "   ok   $(basename "$f"): $(echo "$csv" | grep -c 'Note_on_c, .*, [1-9][0-9]*$') notes, $(echo "$csv" | grep -c Start_track) track(s), \"$(echo "$csv" | LC_ALL=C sed -n 's/.*Title_t, "\(.*\)"/\1/p' | head -1 | perl -pe 's/\\([0-7]{3})/chr(oct($1))/ge' | iconv -f CP932 -t UTF-8 -c)\""
         else
             bad=$((bad + 1))
             echo "   FAIL $(basename "$f"): $csv"
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_knife
     echo
-    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && echo "demo: the session ran to its end" ||
-        echo "demo: FAIL (host exit $rc, $bad files rejected)"
+    [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&
+        echo "demo: the session ran to its end" ||
+        echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed)"
     echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
 [ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"

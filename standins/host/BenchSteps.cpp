@@ -159,6 +159,67 @@ std::int64_t BareClientStart(HWND window) {
     return ticks;
 }
 
+// The converter libraries called directly, as the plug-in's binding calls them for one miss of
+// a chained song: convert, save, delete, then post-process. The baseline of the real-converter
+// miss; the libraries are the ones beside the host, which the plug-in has loaded as well.
+class DirectConverters {
+  public:
+    DirectConverters() : rcpcv_(::LoadLibraryA("rcpcv.dll")), smfk_(::LoadLibraryA("smfk32.dll")) {
+        convert_ = Find<ConvertFn>(rcpcv_, "rcpcvConvertFile");
+        save_ = Find<SaveFn>(rcpcv_, "rcpcvSaveSMF");
+        delete_ = Find<DeleteFn>(rcpcv_, "rcpcvDeleteObject");
+        knife_ = Find<KnifeFn>(smfk_, "SmfkConvert");
+    }
+    ~DirectConverters() {
+        if (rcpcv_) ::FreeLibrary(rcpcv_);
+        if (smfk_) ::FreeLibrary(smfk_);
+    }
+    DirectConverters(const DirectConverters&) = delete;
+    DirectConverters& operator=(const DirectConverters&) = delete;
+
+    bool Usable() const { return convert_ && save_ && delete_ && knife_; }
+
+    // `middle` and `dest` are written; false when a library reports a failure.
+    bool Convert(const std::string& song, const std::string& config, const std::string& middle,
+                 const std::string& dest) const {
+        const std::uint32_t object = convert_(song.c_str(), 2, &GoOn, 0, 0);
+        if (object == 0) return false;
+        const std::int32_t saved = save_(object, middle.c_str());
+        delete_(object);
+        // The plug-in's default option words: Ch10, Bank and CC64 off, Mac on.
+        const std::int32_t options[6] = {24, -1, -1, -1, -1, 0};
+        return saved == 0 &&
+               knife_(0, middle.c_str(), dest.c_str(), config.c_str(), 0, options, &Progress) == 0;
+    }
+
+  private:
+    using RecordFn = std::int32_t(__stdcall*)(const void*);
+    using ProgressFn = std::int32_t(__stdcall*)(std::int32_t, std::uint32_t);
+    using ConvertFn = std::uint32_t(__stdcall*)(const char*, std::int32_t, RecordFn, std::int32_t,
+                                                std::uint32_t);
+    using SaveFn = std::int32_t(__stdcall*)(std::uint32_t, const char*);
+    using DeleteFn = std::int32_t(__stdcall*)(std::uint32_t);
+    using KnifeFn = std::int32_t(__stdcall*)(std::uintptr_t, const char*, const char*, const char*,
+                                             std::int32_t, const std::int32_t*, ProgressFn);
+
+    static std::int32_t __stdcall GoOn(const void*) { return 1; }
+    static std::int32_t __stdcall Progress(std::int32_t, std::uint32_t) { return 1; }
+
+    template <class Fn>
+    static Fn Find(HMODULE module, const char* name) {
+        return module
+                   ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                   : nullptr;
+    }
+
+    HMODULE rcpcv_;
+    HMODULE smfk_;
+    ConvertFn convert_ = nullptr;
+    SaveFn save_ = nullptr;
+    DeleteFn delete_ = nullptr;
+    KnifeFn knife_ = nullptr;
+};
+
 }  // namespace
 
 ScriptRunner::Outcome ScriptRunner::BenchStep(const std::vector<std::string>& words) {
@@ -242,6 +303,66 @@ ScriptRunner::Outcome ScriptRunner::BenchStep(const std::vector<std::string>& wo
         transcript_.Mute(false);
         transcript_.Line("bench: miss total=" + Ns(Median(totals)) + " converters=" +
                          Ns(Median(inside)) + " share=" + Fixed(100 * Median(shares), 2) +
+                         "% plays=" + std::to_string(shares.size()));
+        return Outcome::Done;
+    }
+
+    if (name == "bench-miss-direct" && words.size() >= 4 && Number(words[1], rounds) &&
+        rounds > 0) {
+        const std::string config = ToAnsi(FromUtf8(words[2]));
+        std::vector<std::string> songs;
+        for (std::size_t i = 3; i < words.size(); ++i) songs.push_back(ToAnsi(FromUtf8(words[i])));
+        const std::string folder = config.substr(0, config.find_last_of('\\') + 1);
+        const std::string middle = folder + "direct-middle.mid", dest = folder + "direct.mid";
+        const DirectConverters direct;
+        if (!direct.Usable()) {
+            transcript_.Line(
+                "bench: FAIL miss-direct: rcpcv.dll or smfk32.dll beside the host "
+                "lacks a function");
+            return Outcome::Failed;
+        }
+        std::vector<double> plays, calls, shares;
+        bool ok = true;
+        transcript_.Mute(true);
+        // Round 0 loads the libraries into the plug-in and fills the cache; it is not counted.
+        for (int round = 0; round <= rounds && ok; ++round) {
+            for (const std::string& song : songs) {
+                double play = 0, call = 0;
+                Interleaved(
+                    round,
+                    [&] {
+                        const std::int64_t start = Ticks();
+                        const char* result = library_.openPlayFile(song.c_str());
+                        play = Nanoseconds(Ticks() - start);
+                        ok = ok && result && song != result;
+                    },
+                    [&] {
+                        // New files, as the plug-in's miss writes (it deletes evicted ones).
+                        ::DeleteFileA(middle.c_str());
+                        ::DeleteFileA(dest.c_str());
+                        const std::int64_t start = Ticks();
+                        ok = ok && direct.Convert(song, config, middle, dest);
+                        call = Nanoseconds(Ticks() - start);
+                    });
+                if (round == 0) continue;
+                plays.push_back(play);
+                calls.push_back(call);
+                shares.push_back((play - call) / call);
+            }
+            Pump(0);
+        }
+        transcript_.Mute(false);
+        ::DeleteFileA(middle.c_str());
+        ::DeleteFileA(dest.c_str());
+        // Every counted play must have converted: a hit costs microseconds, a conversion far more.
+        if (!ok || Median(plays) < Median(calls) / 2) {
+            transcript_.Line("bench: FAIL miss-direct: " +
+                             std::string(ok ? "a play was not converted" : "a call failed") +
+                             " (play=" + Ns(Median(plays)) + " calls=" + Ns(Median(calls)) + ")");
+            return Outcome::Failed;
+        }
+        transcript_.Line("bench: miss-direct play=" + Ns(Median(plays)) + " calls=" +
+                         Ns(Median(calls)) + " share=" + Fixed(100 * Median(shares), 2) +
                          "% plays=" + std::to_string(shares.size()));
         return Outcome::Done;
     }

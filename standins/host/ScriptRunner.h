@@ -9,6 +9,7 @@
 //   filename <path>        what PluginFileName answers         (default: the loaded path)
 //   owner <n>              what PluginOwner answers            (default 0)
 //   answer <id>            the button pressed on message boxes (default 1, OK)
+//   abort-in-next-box      call _pinAbort inside the next message box, before it is answered
 //   run | abort            call _pinRun with the host interface | call _pinAbort
 //   open <path> | play <path>   call _pinOpenPlayFile; prints the path and whether it is the
 //                          very pointer given
@@ -52,6 +53,9 @@
 //                          GetFileAttributesA of the file it answers, interleaved
 //   bench-miss <rounds> <song>...   play the songs in turn, each play a miss; the plug-in's own
 //                          time is the total less what the converters report as theirs
+//   bench-miss-direct <rounds> <config> <song>...   play the songs in turn, each a miss through
+//                          the real converters beside the host, against the host calling the
+//                          same library functions on the same song directly (interleaved)
 //   bench-start <rounds>   time _pinRun (then _pinAbort, untimed) against a bare client making
 //                          only the calls a start needs to the host's own server
 //   bench-memory <plays> <first> <prefix> <count> <suffix>   play <prefix><i><suffix> for i

@@ -107,3 +107,54 @@ for target, seeds in [("fuzz_orvo_handler", orvo), ("fuzz_plugin_notifications",
         data = content if isinstance(content, bytes) else seed(b"", content)
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+
+
+# ---- fuzz_knife: option flags at the end, an optional configuration text, then the file ----
+def be(value, count):
+    return bytes((value >> (8 * i)) & 0xFF for i in reversed(range(count)))
+
+
+def smf(fmt, tracks, division=96):
+    out = b"MThd" + be(6, 4) + be(fmt, 2) + be(len(tracks), 2) + be(division, 2)
+    for body in tracks:
+        body = bytes(body) + b"\x00\xff\x2f\x00"
+        out += b"MTrk" + be(len(body), 4) + body
+    return out
+
+
+CH10, BANK, CC64, MAC, CONFIG = 1, 2, 4, 8, 16
+song = smf(1, [[0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20],
+               [0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x02, 0x0F, 0xF7,
+                0x00, 0xB0, 0x00, 0x01, 0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x50,
+                0x00, 0xB0, 0x40, 0x7F, 0x10, 0x80, 0x3C, 0x00, 0x00, 0x9A, 0x24, 0x64,
+                0x10, 0x3C, 0x60, 0x10, 0xB0, 0x40, 0x00, 0x00, 0xB1, 0x20, 0x02,
+                0x00, 0xA0, 0x3C, 0x10, 0x00, 0xE1, 0x00, 0x40, 0x00, 0x8A, 0x24, 0x00]])
+rmid = (b"RIFF" + len(song).to_bytes(4, "little") + b"RMID" + b"data" +
+        len(song).to_bytes(4, "little") + song)
+knife = {
+    "untouched": song + bytes([0]),
+    "all-options": song + bytes([CH10 | BANK | CC64]),
+    "format-0-running-status": smf(0, [[0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40,
+                                        0x10, 0x3C, 0x00, 0x00, 0x3E, 0x00]]) + bytes([CC64]),
+    "rmid": rmid + bytes([BANK]),
+    "macbinary": bytes(128) + song + bytes([MAC | CH10]),
+    "config": escaped(b"target gm\nrhythm 2\ntranspose all 3\nvelocity 1 200\n"
+                      b"program all 6 7\nchannel 1 3\ndrop pitchbend all\n")
+              + song + bytes([CONFIG | BANK | CH10]),
+}
+folder = os.path.join(HERE, "corpus", "fuzz_knife")
+os.makedirs(folder, exist_ok=True)
+for name, content in knife.items():
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(content)
+
+# ---- fuzz_rcp_convert: the real songs of the shared corpus, byte for byte ----
+songs = os.path.join(HERE, "..", "..", "..", "shared", "corpus", "rcp")
+if os.path.isdir(songs):
+    folder = os.path.join(HERE, "corpus", "fuzz_rcp_convert")
+    os.makedirs(folder, exist_ok=True)
+    for name in sorted(os.listdir(songs)):
+        if name.lower().endswith(".rcp"):
+            with open(os.path.join(songs, name), "rb") as src, \
+                    open(os.path.join(folder, name), "wb") as dst:
+                dst.write(src.read())

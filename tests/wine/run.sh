@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Wine suite: the real DLL in the stand-in host, once in the default locale and once in
 # Japanese (code page 932) from a folder whose name holds 0x5C trail bytes, plus the DLL's
-# binary contract. Builds nothing: run after the win32 build (and win64 where needed).
+# binary contract. Builds nothing: run after the win32 build (and win64 where it is used, see
+# wine-env.sh, which chooses for every script of the suite).
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/wine/wine-env.sh"
@@ -47,8 +48,8 @@ contract() {
     # 32-bit run, which this machine may not be able to make.
     local file sym missing
     for entry in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
-        "standins/smfk32/smfk32.dll:_SmfkConvert@28" \
-        "standins/rcpcv/rcpcv.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
+        "standins/smfk32/smfk32-double.dll:_SmfkConvert@28" \
+        "standins/rcpcv/rcpcv-double.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
         "ORVO.exe:__ZN4host10PluginHost11HostVersionEv@4 __ZN4host10PluginHost14AcceptsVersionEi@8 __ZN4host10PluginHost7DeclineEv@4 __ZN4host10PluginHost14PluginFileNameEv@4 __ZN4host10PluginHost11PluginOwnerEv@4"; do
         file=$ROOT/build/win32/${entry%%:*} missing=
         local table
@@ -56,6 +57,39 @@ contract() {
         for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
         [ -z "$missing" ]
         check "contract: calling conventions in ${entry%%:*}" $? "missing:$missing"
+    done
+}
+
+# --- Binary contract of the real converter libraries -----------------------------------------
+# Exactly the plain and underscore names, stdcall decorations behind them, system imports only.
+library_contract() {
+    local name dll dump exports want imports bad file=$ROOT/build/win32
+    for name in rcpcv smfk32; do
+        dll=$file/$name.dll
+        if [ ! -f "$dll" ]; then fail "contract: $name.dll" "build/win32/$name.dll missing"; continue; fi
+        dump=$(i686-w64-mingw32-objdump -p "$dll")
+        exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+            sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+        case $name in
+            rcpcv) want="rcpcvConvertFile rcpcvConvertFileFromBuffer rcpcvDeleteObject rcpcvGetCopyright rcpcvGetOriginalFileType rcpcvGetSMF rcpcvGetSMFLength rcpcvGetVersionMajor rcpcvGetVersionMinor rcpcvSaveSMF" ;;
+            smfk32) want="GetSmfkVersion SmfkConvert" ;;
+        esac
+        want=$(printf '%s\n' $want | sed 'p;s/^/_/' | sort | tr '\n' ' ')
+        [ "$exports" = "$want" ]
+        check "contract: $name.dll exports exactly the plain and underscore names" $? "exports: $exports"
+        imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+        bad=$(echo "$imports" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|advapi32\.dll' | tr '\n' ' ')
+        [ -n "$imports" ] && [ -z "$bad" ]
+        check "contract: $name.dll imports only system DLLs" $? "not allowed: ${bad:-no import table}"
+    done
+    local entry sym missing table
+    for entry in "rcpcv.dll:_rcpcvConvertFile@20 _rcpcvConvertFileFromBuffer@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4 _rcpcvGetSMF@4 _rcpcvGetSMFLength@4 _rcpcvGetOriginalFileType@4 _rcpcvGetVersionMajor@0 _rcpcvGetVersionMinor@0 _rcpcvGetCopyright@0" \
+        "smfk32.dll:_SmfkConvert@28 _GetSmfkVersion@0"; do
+        missing=
+        table=$(i686-w64-mingw32-objdump -t "$file/${entry%%:*}" 2>/dev/null | awk '{print $NF}')
+        for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
+        [ -z "$missing" ]
+        check "contract: calling conventions in the real ${entry%%:*}" $? "missing:$missing"
     done
 }
 
@@ -73,7 +107,7 @@ pass() {
     orvo() { timeout 120 "$WINE" "$host" --script "$1" >"$2" 2>/dev/null; }
 
     # Place the DLL in its folder and report the code page.
-    printf '%s\n' acp "mkdir $dir" "copy C:\\Vellacord.dll \"$dll\"" "copy C:\\ORVO.exe \"$dir\\ORVO.exe\"" \
+    printf '%s\n' acp "mkdir \"$dir\"" "copy C:\\Vellacord.dll \"$dll\"" "copy C:\\ORVO.exe \"$dir\\ORVO.exe\"" \
         >"$drive/place.txt"
     orvo 'C:\place.txt' "$out/place"
     has "$out/place" "host: done"
@@ -86,10 +120,10 @@ pass() {
 
     # First host: pass-through before start, accepted start, held open while a second host
     # starts, then abort, pass-through after abort, abort again, and a fresh start.
-    printf '%s\n' "load $dll" "decline $DECLINE" "open C:\\Songs\\before.mid" run \
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "open C:\\Songs\\before.mid" run \
         "touch C:\\first-running" "wait-for-file C:\\second-done 60000" abort \
         "open C:\\Songs\\after.mid" abort run abort >"$drive/first.txt"
-    printf '%s\n' "load $dll" "decline $DECLINE" run abort "touch C:\\second-done" >"$drive/second.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" run abort "touch C:\\second-done" >"$drive/second.txt"
     orvo 'C:\first.txt' "$out/first" &
     local first=$! waited=0
     while [ ! -e "$drive/first-running" ] && [ $waited -lt 600 ]; do sleep 0.1; waited=$((waited + 1)); done
@@ -115,8 +149,8 @@ pass() {
     check "$label: second host process is refused silently" $? "$(grep -E '^(run|box):' "$out/second" | tr '\n' ' ')"
 
     # Refusals with the message: too old a host, and a host that does not accept 6000.
-    printf '%s\n' "load $dll" "decline $DECLINE" "version 5999" run >"$drive/old.txt"
-    printf '%s\n' "load $dll" "decline $DECLINE" "accept no" run >"$drive/noaccept.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "version 5999" run >"$drive/old.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "accept no" run >"$drive/noaccept.txt"
     orvo 'C:\old.txt' "$out/old"
     orvo 'C:\noaccept.txt' "$out/noaccept"
     local case file
@@ -139,14 +173,13 @@ pass() {
 }
 
 vlc_pick_wine "$ROOT" || { echo "0 passed, 1 failed"; exit 1; }
-if [ "$VLC_WIN_BITS" = 64 ]; then
-    echo "note: this machine runs no 32-bit code; the Wine runs use build/win64"
-fi
+vlc_describe_wine "$ROOT"
 for f in ORVO.exe Vellacord.dll; do
     [ -f "$VLC_WIN_BUILD/$f" ] || { echo "FAIL $VLC_WIN_BUILD/$f missing (build first)"; echo "0 passed, 1 failed"; exit 1; }
 done
 
 contract
+library_contract
 ( pass "default locale" "" 'C:\Vellacord' ; echo "$PASSED $FAILED" >"/tmp/vellacord-wine-count.$$" )
 read -r P F <"/tmp/vellacord-wine-count.$$"; PASSED=$P FAILED=$F
 if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
@@ -172,9 +205,11 @@ subsuite() {  # subsuite NAME COMMAND...
 }
 OUTPUTS=${VLC_TEST_OUTPUTS:-$ROOT/build/test-outputs}
 mkdir -p "$OUTPUTS"
-subsuite "converter bindings" env WINE="$WINE" "$ROOT/tests/wine/converters.sh" "$VLC_WIN_BUILD"
-subsuite "host link in the stand-in host" env WINE="$WINE" WINESERVER_BIN="$WINESERVER_BIN" "$ROOT/tests/wine/host.sh" "$VLC_WIN_BUILD"
+subsuite "converter bindings" "$ROOT/tests/wine/converters.sh"
+subsuite "host link in the stand-in host" "$ROOT/tests/wine/host.sh"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
-subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh" "$VLC_WIN_BUILD"
+subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh"
+subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh"
+vlc_describe_wine "$ROOT"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]

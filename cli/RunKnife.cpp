@@ -1,0 +1,83 @@
+// --knife: the post-processor on the command line. A MIDI file is processed directly; an
+// RCP-family song is converted first and the result processed, as the plug-in chains the two
+// converters. The configuration is read before anything else, and the output is written only
+// when every step succeeded.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "cli/Files.h"
+#include "cli/Run.h"
+#include "knife/Config.h"
+#include "knife/Knife.h"
+#include "rcp/Convert.h"
+
+namespace cli {
+namespace {
+
+int Fail(const std::string& file, const std::string& what) {
+    std::fprintf(stderr, "vellacord-convert: %s: %s\n", file.c_str(), what.c_str());
+    return kExitFailed;
+}
+
+bool IsSong(const std::vector<uint8_t>& bytes) {
+    try {
+        rcp::Inspect(bytes.data(), bytes.size());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+    rcp::Options options;
+    options.endlessLoopPasses = arguments.loops;
+    options.controlFiles = arguments.controlFiles;
+    options.readControlFile = [&](const std::string& storedName) {
+        return ReadFileBeside(arguments.song, storedName);
+    };
+    return smf::Write(rcp::Convert(song.data(), song.size(), options));
+}
+
+}  // namespace
+
+int RunKnife(const Arguments& arguments) {
+    knife::Config config;
+    try {
+        const std::vector<uint8_t> text = ReadWholeFile(arguments.knifeConfig);
+        config = knife::ParseConfig(text.data(), text.size());
+    } catch (const std::exception& error) {
+        return Fail(arguments.knifeConfig, error.what());
+    }
+    std::vector<uint8_t> input;
+    try {
+        input = ReadWholeFile(arguments.song);
+    } catch (const std::exception& error) {
+        return Fail(arguments.song, error.what());
+    }
+    knife::Options options;
+    options.ch10 = arguments.ch10;
+    options.bank = arguments.bank;
+    options.cc64 = arguments.cc64;
+    options.macCut = arguments.macCut;
+    knife::Report report;
+    std::vector<uint8_t> output;
+    try {
+        if (IsSong(input)) input = ConvertSong(arguments, input);
+        output = knife::Process(input.data(), input.size(), config, options, &report);
+    } catch (const std::bad_alloc&) {
+        return Fail(arguments.song, "out of memory");
+    } catch (const std::exception& error) {
+        return Fail(arguments.song, error.what());
+    }
+    try {
+        WriteFileWhole(arguments.output, output);
+    } catch (const std::exception& error) {
+        return Fail(arguments.output, error.what());
+    }
+    for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());
+    if (report.lines.empty()) std::printf("knife: nothing changed\n");
+    return kExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,171 @@
+// The exports of rcpcv.dll over the portable song converter: read the song (and the control
+// files it names) from disk, convert, keep the encoded Standard MIDI File in a converter object
+// behind a handle, write it out whole or not at all.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dll/common/FileAccess.h"
+#include "dll/common/Guard.h"
+#include "dll/rcpcv/HandleRegistry.h"
+#include "dll/rcpcv/rcpcv.h"
+#include "rcp/Convert.h"
+#include "smf/Smf.h"
+
+namespace {
+
+// Real songs are a few hundred kilobytes at most; control files a few kilobytes.
+constexpr std::size_t kSongLimit = 64u << 20;
+constexpr std::size_t kControlFileLimit = 1u << 20;
+
+struct Converted {
+    std::vector<std::uint8_t> smf;
+    rcp::SongInfo::Variant variant;
+};
+
+rcpcvdll::HandleRegistry<Converted>& Objects() {
+    static rcpcvdll::HandleRegistry<Converted> objects;
+    return objects;
+}
+
+std::int32_t FileType(rcp::SongInfo::Variant variant) {
+    switch (variant) {
+        case rcp::SongInfo::Variant::Rcp2:
+            return RCPCV_TYPE_RCP2;
+        case rcp::SongInfo::Variant::R36:
+            return RCPCV_TYPE_R36;
+        case rcp::SongInfo::Variant::Rcp3G36:
+            return RCPCV_TYPE_G36;
+        case rcp::SongInfo::Variant::G18:
+            return RCPCV_TYPE_G18;
+    }
+    return 0;
+}
+
+// Forwards the converter's percentages to the caller's callback: clamped to 0..100, each value
+// once and never one lower than the last, so that a counter display only moves forward.
+class Progress {
+  public:
+    Progress(RcpcvProgressCallback callback, std::uint32_t user) : callback_(callback) {
+        record_.size = sizeof record_;
+        record_.reserved = 0;
+        record_.percent = -1;
+        record_.user = user;
+    }
+
+    bool Report(int percent) {
+        if (!callback_) return true;
+        percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+        if (percent <= record_.percent) return true;
+        record_.percent = percent;
+        return callback_(&record_) != 0;
+    }
+
+  private:
+    RcpcvProgressCallback callback_;
+    RcpcvProgress record_;
+};
+
+// Converts `song` and registers the result; 0 on any failure, the caller's stop included.
+std::uint32_t Convert(const std::vector<std::uint8_t>& song, const std::string& folder,
+                      bool withFolder, RcpcvProgressCallback callback, std::uint32_t user) {
+    Progress progress(callback, user);
+    if (!progress.Report(0)) return 0;
+    rcp::Options options;
+    if (withFolder) {
+        options.readControlFile = [folder](const std::string& storedName) {
+            std::optional<std::vector<std::uint8_t>> bytes;
+            if (const auto path = dllfront::FindInFolder(folder, storedName))
+                bytes = dllfront::ReadWholeFile(path->c_str(), kControlFileLimit);
+            return bytes;
+        };
+    } else {
+        options.controlFiles = false;
+    }
+    options.progress = [&progress](int percent) { return progress.Report(percent); };
+
+    rcp::SongInfo info;
+    const smf::File file = rcp::Convert(song.data(), song.size(), options, &info);
+    auto converted = std::make_shared<Converted>();
+    converted->smf = smf::Write(file);
+    converted->variant = info.variant;
+    // The last report comes when the object is complete: a stop there still makes nothing.
+    if (!progress.Report(100)) return 0;
+    return Objects().Add(std::move(converted));
+}
+
+}  // namespace
+
+extern "C" {
+
+std::uint32_t RCPCV_CALL rcpcvConvertFile(const char* path, std::int32_t mode,
+                                          RcpcvProgressCallback callback, std::int32_t,
+                                          std::uint32_t user) {
+    return dllfront::Guarded<std::uint32_t>(0, [&]() -> std::uint32_t {
+        if (mode != RCPCV_MODE_SMF) return 0;
+        const auto song = dllfront::ReadWholeFile(path, kSongLimit);
+        if (!song) return 0;
+        return Convert(*song, dllfront::FolderOf(path), true, callback, user);
+    });
+}
+
+std::uint32_t RCPCV_CALL rcpcvConvertFileFromBuffer(const void* data, std::uint32_t length,
+                                                    std::int32_t mode,
+                                                    RcpcvProgressCallback callback,
+                                                    std::uint32_t user) {
+    return dllfront::Guarded<std::uint32_t>(0, [&]() -> std::uint32_t {
+        if (mode != RCPCV_MODE_SMF || !data || length > kSongLimit) return 0;
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        return Convert(std::vector<std::uint8_t>(bytes, bytes + length), {}, false, callback, user);
+    });
+}
+
+std::int32_t RCPCV_CALL rcpcvDeleteObject(std::uint32_t handle) {
+    return dllfront::Guarded<std::int32_t>(0, [&] { return Objects().Remove(handle) ? 1 : 0; });
+}
+
+const void* RCPCV_CALL rcpcvGetSMF(std::uint32_t handle) {
+    return dllfront::Guarded<const void*>(nullptr, [&]() -> const void* {
+        const auto object = Objects().Find(handle);
+        return object ? object->smf.data() : nullptr;
+    });
+}
+
+std::int32_t RCPCV_CALL rcpcvSaveSMF(std::uint32_t handle, const char* path) {
+    return dllfront::Guarded<std::int32_t>(RCPCV_INTERNAL_ERROR, [&]() -> std::int32_t {
+        const auto object = Objects().Find(handle);
+        if (!object) return RCPCV_BAD_HANDLE;
+        if (!path || !*path) return RCPCV_NO_PATH;
+        return dllfront::WriteWholeOrNothing(path, object->smf) ? RCPCV_SAVED : RCPCV_NOT_WRITABLE;
+    });
+}
+
+std::uint32_t RCPCV_CALL rcpcvGetSMFLength(std::uint32_t handle) {
+    return dllfront::Guarded<std::uint32_t>(0, [&]() -> std::uint32_t {
+        const auto object = Objects().Find(handle);
+        return object ? static_cast<std::uint32_t>(object->smf.size()) : 0;
+    });
+}
+
+std::int32_t RCPCV_CALL rcpcvGetOriginalFileType(std::uint32_t handle) {
+    return dllfront::Guarded<std::int32_t>(0, [&]() -> std::int32_t {
+        const auto object = Objects().Find(handle);
+        return object ? FileType(object->variant) : 0;
+    });
+}
+
+std::int32_t RCPCV_CALL rcpcvGetVersionMajor() {
+    return 1;
+}
+
+std::int32_t RCPCV_CALL rcpcvGetVersionMinor() {
+    return 0;
+}
+
+const char* RCPCV_CALL rcpcvGetCopyright() {
+    return "Vellacord RCP converter 1.0, copyright 2026 the Vellacord developers";
+}
+
+}  // extern "C"

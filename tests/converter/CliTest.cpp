@@ -1,0 +1,117 @@
+// The command line as a user runs it: exit codes, messages, no leftovers, control files found
+// whatever their case.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "SongBuilder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() /
+            ("vellacord-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Put(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(folder_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return (folder_ / name).string();
+    }
+
+    // Runs the command line; its standard output and error end up in `output_`.
+    int Run(const std::string& arguments) {
+        const std::string log = (folder_ / "log").string();
+        const int status = std::system(
+            (std::string(VLC_CLI_PATH) + " " + arguments + " >" + log + " 2>&1").c_str());
+        std::ifstream in(log);
+        output_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        fs::remove(log);
+        return WEXITSTATUS(status);
+    }
+
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+    std::string output_;
+};
+
+testsong::Song OneNote(rcp::SongInfo::Variant variant) {
+    testsong::Song song;
+    song.variant = variant;
+    song.gsd = "SETUP.GSD";
+    song.tracks = {{0, 0, 0, false, "", {{60, 10, 5, 100}}}};
+    return song;
+}
+
+TEST_F(CliTest, ConvertsWholeAndFindsControlFilesWhateverTheirCase) {
+    // A code-page-932 name whose second byte is a backslash: part of the name, not a folder.
+    const std::string song = Put("\x83\x5c.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+    std::vector<uint8_t> gsd(0xA71, 0);
+    std::memcpy(gsd.data(), "COME ON MUSIC", 13);
+    std::memcpy(gsd.data() + 0x0E, "GS CONTROL 1.0", 14);
+    Put("Setup.gsd", gsd);
+    const std::string out = (folder_ / "out.mid").string();
+
+    ASSERT_EQ(0, Run("'" + song + "' " + out)) << output_;
+    EXPECT_EQ("", output_);
+    EXPECT_EQ((std::vector<std::string>{"Setup.gsd", "out.mid", "\x83\x5c.g36"}), Files());
+    std::ifstream in(out, std::ios::binary);
+    const std::vector<uint8_t> midi{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    EXPECT_EQ(4u, testsong::Matching(testsong::CsvOfMidi(midi), "System_exclusive").size());
+
+    ASSERT_EQ(0, Run("--no-control-files --loops 3 '" + song + "' " + out)) << output_;
+    std::ifstream again(out, std::ios::binary);
+    const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(again),
+                                     std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(testsong::Matching(testsong::CsvOfMidi(plain), "System_exclusive").empty());
+
+    ASSERT_EQ(0, Run("--info '" + song + "'"));
+    EXPECT_NE(std::string::npos, output_.find("variant: RCP 3.0 (G36)\n"));
+    EXPECT_NE(std::string::npos, output_.find("track 1: 2 events"));
+}
+
+TEST_F(CliTest, FailuresNameTheFileAndLeaveNothingBehind) {
+    std::vector<uint8_t> cut = Build(OneNote(rcp::SongInfo::Variant::Rcp2));
+    cut.resize(cut.size() - 5);
+    const std::string song = Put("cut.rcp", cut);
+    const std::string out = (folder_ / "out.mid").string();
+
+    EXPECT_EQ(1, Run(song + " " + out));
+    EXPECT_EQ("vellacord-convert: " + song + ": track 1 is cut off by the end of the file\n",
+              output_);
+    EXPECT_EQ(1, Run((folder_ / "missing.rcp").string() + " " + out));
+    EXPECT_NE(std::string::npos, output_.find("missing.rcp: cannot open"));
+    EXPECT_EQ((std::vector<std::string>{"cut.rcp"}), Files());
+
+    const std::string good = Put("good.rcp", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    EXPECT_EQ(1, Run(good + " " + (folder_ / "no-such-folder" / "out.mid").string()));
+    EXPECT_NE(std::string::npos, output_.find("out.mid: cannot create"));
+
+    EXPECT_EQ(2, Run(""));
+    EXPECT_EQ(2, Run("--loops 0 " + good + " " + out));
+    EXPECT_EQ(2, Run("--bogus " + good + " " + out));
+    EXPECT_EQ((std::vector<std::string>{"cut.rcp", "good.rcp"}), Files());
+}
+
+}  // namespace
