@@ -42,9 +42,9 @@ rm -rf "$STAGE" && mkdir -p "$STAGE" dist
 for dll in Vellacord.dll rcpcv.dll smfk32.dll; do
     i686-w64-mingw32-strip --strip-all -o "$STAGE/$dll" "${FROM[$dll]}"
 done
-cp "${FROM[sample.cfg]}" "$STAGE/sample.cfg"
 
-python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" "${MEMBERS[@]}" <<'EOF'
+python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" "${FROM[sample.cfg]}" \
+    "${MEMBERS[@]}" <<'EOF'
 import os, sys, zipfile
 stage, target, english, japanese = sys.argv[1:5]
 
@@ -55,13 +55,16 @@ def windows_text(path, encoding):
         text = source.read()
     return text.replace("\r\n", "\n").replace("\n", "\r\n").encode(encoding)
 
+# The sample is edited in Notepad and the like: CR LF too (the post-processor reads both).
+with open(sys.argv[5], "rb") as source, open(os.path.join(stage, "sample.cfg"), "wb") as out:
+    out.write(source.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n"))
 with open(os.path.join(stage, "README-en.txt"), "wb") as out:
     out.write(windows_text(english, "utf-8-sig"))
 with open(os.path.join(stage, "README-ja.txt"), "wb") as out:
     out.write(windows_text(japanese, "cp932"))
 partial = target + ".part"
 with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as package:
-    for name in sys.argv[5:]:
+    for name in sys.argv[6:]:
         package.write(os.path.join(stage, name), name)
 os.replace(partial, target)
 EOF

@@ -71,6 +71,25 @@ else
         "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
 fi
 
+# The shipped sample, as shipped (CR LF), must be a configuration the post-processor accepts:
+# run the native command line with it on a one-note song.
+CLI=$ROOT/build/native/vellacord-convert
+if [ ! -x "$CLI" ]; then
+    fail "the packaged sample.cfg is accepted" "build/native/vellacord-convert missing (native preset)"
+else
+    python3 - "$ZIP" "$WORK" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as package:
+    open(sys.argv[2] + "/sample.cfg", "wb").write(package.read("sample.cfg"))
+track = bytes([0, 0x90, 60, 100, 96, 0x80, 60, 0, 0, 0xFF, 0x2F, 0])
+song = b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1, 0, 96])
+open(sys.argv[2] + "/one.mid", "wb").write(song + b"MTrk" + len(track).to_bytes(4, "big") + track)
+EOF
+    if out=$("$CLI" --knife "$WORK/sample.cfg" "$WORK/one.mid" "$WORK/out.mid" 2>&1) &&
+        [ -s "$WORK/out.mid" ]; then ok "the packaged sample.cfg is accepted by the post-processor"
+    else fail "the packaged sample.cfg is accepted" "$out"; fi
+fi
+
 # The command-line converter is not packaged, but carries the same version resource.
 EXE=$ROOT/build/win32/vellacord-convert.exe
 if [ -f "$EXE" ]; then
