@@ -105,25 +105,30 @@ def check_library(findings, name, data, version):
                    " ".join(foreign) or "no import table")
 
 
+def is_utf8(data):
+    try:
+        data.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
 def check_guides(findings, files):
     ja, en = files.get("README-ja.txt"), files.get("README-en.txt")
     if ja is not None:
         try:
             text = ja.decode("cp932")
-        except UnicodeDecodeError as error:
-            text, reason = None, str(error)
-        findings.check(text is not None and any(ord(c) > 0x7F for c in text),
+        except UnicodeDecodeError:
+            text = None
+        # A page of Japanese in code page 932 is practically never valid UTF-8: a UTF-8 guide shows.
+        findings.check(text is not None and not text.isascii() and not is_utf8(ja),
                        "README-ja.txt: Japanese text in code page 932",
-                       "no Japanese text" if text is not None else reason)
+                       "not Japanese text in code page 932")
         findings.check(ja.count(b"\n") == ja.count(b"\r\n") > 0, "README-ja.txt: CR LF line ends",
                        "bare line feeds")
     if en is not None:
-        try:
-            en.decode("utf-8")
-            utf8 = en.startswith(b"\xef\xbb\xbf")
-        except UnicodeDecodeError:
-            utf8 = False
-        findings.check(utf8 and en.count(b"\n") == en.count(b"\r\n") > 0,
+        crlf = en.count(b"\n") == en.count(b"\r\n") > 0
+        findings.check(is_utf8(en) and en.startswith(b"\xef\xbb\xbf") and crlf,
                        "README-en.txt: UTF-8 with byte order mark and CR LF line ends",
                        "other encoding or line ends")
 
