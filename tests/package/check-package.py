@@ -11,7 +11,9 @@ from pathlib import PurePosixPath
 sys.path.insert(0, str(PurePosixPath(__file__).parent))
 from peimage import PeError, PeImage  # noqa: E402
 
-EXPECTED = {"Vellacord.dll", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt", "README-en.txt"}
+EXPECTED = {
+    "Vellacord.dll", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt", "README-en.txt",
+}
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
     "shell32.dll", "comdlg32.dll", "comctl32.dll", "msvcrt.dll",
@@ -93,7 +95,8 @@ def check_library(findings, name, data, version):
 
     exports = image.exports()
     if name == "Vellacord.dll":
-        findings.check(sorted(exports) == PLUGIN_EXPORTS, f"{name}: exports exactly {' '.join(PLUGIN_EXPORTS)}",
+        findings.check(sorted(exports) == PLUGIN_EXPORTS,
+                       f"{name}: exports exactly {' '.join(PLUGIN_EXPORTS)}",
                        " ".join(exports))
         findings.check(len(data) < PLUGIN_LIMIT, f"{name}: under {PLUGIN_LIMIT // 1024} KB",
                        f"{len(data)} bytes")
@@ -139,7 +142,8 @@ def main(argv):
         return 2
     findings = Findings()
     version = version_of(argv[1])
-    if not findings.check(version is not None, "package name Vellacord-<major.minor.patch>-win32.zip",
+    if not findings.check(version is not None,
+                          "package name Vellacord-<major.minor.patch>-win32.zip",
                           argv[1]):
         return 1
     try:
@@ -158,7 +162,8 @@ def main(argv):
                 check_library(findings, name, files[name], version)
             except (PeError, ValueError, IndexError, struct.error) as error:
                 findings.check(False, f"{name}: a readable PE image", str(error))
-    findings.check(files.get("sample.cfg", b"").strip() != b"", "sample.cfg: not empty", "empty or missing")
+    findings.check(files.get("sample.cfg", b"").strip() != b"", "sample.cfg: not empty",
+                   "empty or missing")
     check_guides(findings, files)
     return 1 if findings.failed else 0
 

@@ -25,7 +25,8 @@ class PeImage:
             raise PeError("no PE signature")
         coff = pe + 4
         fields = self._unpack("<HHIIIHH", coff)
-        self.machine, sections, _, _, self.symbol_count, optional_size, self.characteristics = fields
+        self.machine, sections, _, _, self.symbol_count, optional_size = fields[:6]
+        self.characteristics = fields[6]
         optional = coff + 20
         (self.magic,) = self._unpack("<H", optional)
         # Data directories: 96 bytes into a PE32 optional header, 112 into a PE32+ one.

@@ -8,7 +8,8 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 CHECK=$ROOT/tests/package/check-package.py
 ZIP=${1:-}
 if [ -z "$ZIP" ]; then
-    VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/win32/CMakeCache.txt" 2>/dev/null)
+    VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/win32/CMakeCache.txt" \
+        2>/dev/null)
     ZIP=$ROOT/dist/Vellacord-$VERSION-win32.zip
 fi
 PASSED=0 FAILED=0
@@ -67,7 +68,7 @@ if [ -z "$DOUBLE" ]; then
     fail "package check fails on a stand-in" "no stand-in rcpcv library in build/win32/standins"
 else
     i686-w64-mingw32-strip --strip-all -o "$WORK/double.dll" "$DOUBLE"
-    refused "package check fails on a package holding the stand-in $(basename "$DOUBLE") as rcpcv.dll" \
+    refused "package check fails on a package holding the stand-in $(basename "$DOUBLE")" \
         "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
 fi
 
@@ -75,7 +76,8 @@ fi
 # run the native command line with it on a one-note song.
 CLI=$ROOT/build/native/vellacord-convert
 if [ ! -x "$CLI" ]; then
-    fail "the packaged sample.cfg is accepted" "build/native/vellacord-convert missing (native preset)"
+    fail "the packaged sample.cfg is accepted" \
+        "build/native/vellacord-convert missing (native preset)"
 else
     python3 - "$ZIP" "$WORK" <<'EOF'
 import sys, zipfile
