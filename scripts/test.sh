@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, both Windows builds, and the Wine suite in two locales.
+# Every test: native unit tests, the converters against independent readers, both Windows builds,
+# the Wine suite in two locales, and the release package.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -37,6 +38,8 @@ win() {  # $1: preset
     cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2
 }
 stage "native build and unit tests" native
+stage "song converter against the reference reader" python3 tests/converter/fidelity.py build/native/vellacord-convert
+stage "post-processor over the corpora" tests/converter/knife-corpus.sh build/native/vellacord-convert
 fuzz() {
     cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 &&
         tests/fuzz/run-short.sh build/fuzz
@@ -45,6 +48,8 @@ stage "fuzzing, short seeded run" fuzz
 stage "win32 build (Vellacord.dll, ORVO.exe)" win win32
 vlc_uses_win64 && stage "win64 build (for 64-bit Wine)" win win64
 stage "Wine suite" tests/wine/run.sh
+package() { scripts/package.sh && tests/package/run.sh; }
+stage "release package (dist/Vellacord-<version>-win32.zip) and its check" package
 
 echo "=== summary"
 printf '%s\n' "${RESULTS[@]}"
