@@ -10,9 +10,9 @@ void* FindEntry(platform::Handle module, const std::string& name) {
     return platform::Os().GetProcAddress(module, "_" + name);
 }
 
-void ShowUnusable(const char* text) {
-    platform::Os().MessageBox(0, text, texts::kCaption, platform::kMbOk | platform::kMbIconError,
-                              platform::kCodePage932);
+void ShowUnusable(const BoxOwnerFn& owner, const char* text) {
+    platform::Os().MessageBox(owner ? owner() : 0, text, texts::kCaption,
+                              platform::kMbOk | platform::kMbIconError, platform::kCodePage932);
 }
 
 }  // namespace converters

@@ -18,8 +18,12 @@ using ProgressEvent = std::function<void(TSender* Sender, std::int32_t Progress,
 // The address of `name` in `module`, or, failing that, of "_" + `name`; null when neither exists.
 void* FindEntry(platform::Handle module, const std::string& name);
 
+// The window that owns a binding's boxes (the host's main window), asked when a box is shown;
+// none, or 0, for a box without owner.
+using BoxOwnerFn = std::function<platform::Handle()>;
+
 // The error box for a library that is present but unusable: error icon, single OK, no beep.
-void ShowUnusable(const char* text);
+void ShowUnusable(const BoxOwnerFn& owner, const char* text);
 
 // Asks `handler` about `progress`: 0 when it set `Stop`, else 1 (also when there is no handler).
 template <class Sender>

@@ -40,7 +40,7 @@ TRCPCV::~TRCPCV() {
 }
 
 void TRCPCV::Load() {
-    if (Module == 0) Module = platform::Os().LoadLibrary(kLibraryName);
+    if (Module == 0) Module = platform::LoadTrustedLibrary(kLibraryName);
     if (Module == 0) {
         Enabled = false;
         return;
@@ -48,7 +48,7 @@ void TRCPCV::Load() {
     for (int i = 0; i < kEntryCount; ++i)
         Entries[i] = converters::FindEntry(Module, kEntryNames[i]);
     if (Entries[kConvertFile] && Entries[kSaveSmf]) return;
-    converters::ShowUnusable(converters::texts::kRcpcvUnusable);
+    converters::ShowUnusable(BoxOwner, converters::texts::kRcpcvUnusable);
     Unload();
     Enabled = false;
 }

@@ -48,6 +48,8 @@ class TRCPCV {
     bool Enabled = false;
     std::uint32_t ConvertedObject = 0;  // from the last rcpcvConvertFile; 0 = none
     std::int32_t LastResult = 0;        // from the last rcpcvSaveSMF; 0 when none was made
+    // Owner of the binding's error box, so that the player is disabled beneath it.
+    converters::BoxOwnerFn BoxOwner;
     converters::ProgressEvent<TRCPCV> OnProgress;
 
   private:

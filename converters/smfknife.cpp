@@ -17,7 +17,7 @@ TSMFKnife::~TSMFKnife() {
 }
 
 void TSMFKnife::Load() {
-    if (Module == 0) Module = platform::Os().LoadLibrary(kLibraryName);
+    if (Module == 0) Module = platform::LoadTrustedLibrary(kLibraryName);
     if (Module == 0) {
         Enabled = false;
         return;
@@ -26,7 +26,7 @@ void TSMFKnife::Load() {
     SmfkConvert =
         converters::AsFunction<SmfkConvertFn>(converters::FindEntry(Module, "SmfkConvert"));
     if (SmfkConvert) return;
-    converters::ShowUnusable(converters::texts::kSmfKnifeUnusable);
+    converters::ShowUnusable(BoxOwner, converters::texts::kSmfKnifeUnusable);
     Unload();
     Enabled = false;
 }

@@ -68,6 +68,8 @@ class TSMFKnife {
     std::string DestFile;
     std::string ConfigFile;  // written by the owner before each conversion
     TSMFKOptions Options;
+    // Owner of the binding's error box, so that the player is disabled beneath it.
+    converters::BoxOwnerFn BoxOwner;
     converters::ProgressEvent<TSMFKnife> OnProgress;
 
   private:

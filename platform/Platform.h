@@ -74,11 +74,16 @@ class IPlatform {
     virtual int MessageBox(Handle owner, const std::string& text, const std::string& caption,
                            std::uint32_t type, unsigned codePage) = 0;
 
-    // Library loading.
-    virtual Handle LoadLibrary(const std::string& fileName) = 0;
+    // Library loading. `path` is a full path: the system's own search (which reaches the
+    // current directory and PATH) is never wanted, see LoadTrustedLibrary.
+    virtual Handle LoadLibrary(const std::string& path) = 0;
     virtual void* GetProcAddress(Handle module, const std::string& name) = 0;
     virtual bool FreeLibrary(Handle module) = 0;
     virtual Handle ThisModule() = 0;  // the plug-in library's own instance handle
+    // Full path of a loaded module's file; module 0 is the running program. Empty when unknown.
+    virtual std::string ModuleFileName(Handle module) = 0;
+    // The Windows system folder, without a trailing separator. Empty when unknown.
+    virtual std::string SystemDirectory() = 0;
 
     // Window messaging.
     virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
@@ -144,6 +149,15 @@ class IPlatform {
     virtual std::u16string ToUtf16(const std::string& bytes, unsigned codePage) = 0;
     virtual std::string FromUtf16(const std::u16string& text, unsigned codePage) = 0;
 };
+
+// The folders an outside library of the plug-in is loaded from, each with its trailing
+// separator, in the order they are tried: the host program's folder (where installations have
+// always put them), the plug-in's own folder, the system folder. Never the current directory
+// or PATH: the current directory follows the user's browsing, and a song folder must not be
+// able to plant code in the player.
+std::vector<std::string> LibraryFolders();
+// Loads `fileName` by full path from the first of LibraryFolders() that has it; 0 when none.
+Handle LoadTrustedLibrary(const std::string& fileName);
 
 // The platform in use. The DLL uses the Win32 implementation unless a test installs another.
 IPlatform& Os();

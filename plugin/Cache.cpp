@@ -20,6 +20,16 @@ SongKind Classify(const std::string& path) {
 }  // namespace
 
 const char* TVellacord::OpenPlayFile(const char* Path) {
+    // SourcePath and TargetPath belong to the conversion under way: a nested one would pull
+    // them from under it.
+    if (Converting) return Path;
+    Converting = true;
+    const char* const result = Convert(Path);
+    Converting = false;
+    return result;
+}
+
+const char* TVellacord::Convert(const char* Path) {
     SourcePath = Path ? Path : "";
     if ((!Rcpcv->Enabled && !SmfKnife->Enabled) || SourcePath.empty()) return Path;
     const SongKind kind = Classify(SourcePath);
@@ -51,7 +61,7 @@ const char* TVellacord::OpenPlayFile(const char* Path) {
     bool converted = false;
     if (SmfKnife->ConfigFile.empty() && !ConfigWarned) {
         os.MessageBeep(platform::kMbIconExclamation);
-        os.MessageBox(0, messages::kNoConfig, messages::kCaption,
+        os.MessageBox(BoxOwner(), messages::kNoConfig, messages::kCaption,
                       platform::kMbOk | platform::kMbIconError, platform::kCodePage932);
         ConfigWarned = true;
     } else {

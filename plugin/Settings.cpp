@@ -74,5 +74,8 @@ void TVellacord::ReadWorkDir() {
     WorkDir = mbcs::ExtractFileDir(PluginPath);
     if (Link->ExePath.empty()) return;  // no host INI file to read
     const std::string hostIni = mbcs::ChangeFileExt(Link->ExePath, ".ini");
-    WorkDir = platform::Os().GetProfileString(hostIni, "ORVO", "WorkDir", WorkDir);
+    // An empty value reads as a missing one: it would put the cache files into the root of
+    // whatever drive is current.
+    const std::string own = platform::Os().GetProfileString(hostIni, "ORVO", "WorkDir", "");
+    if (!own.empty()) WorkDir = own;
 }

@@ -1,10 +1,11 @@
 #include "plugin/Vellacord.h"
 
 #include "platform/Mbcs.h"
+#include "plugin/PluginLink.h"
 #include "plugin/main.h"
 
 TVellacord::TVellacord(void* Owner) : Owner(Owner) {
-    Link = std::make_unique<TORVO>(Owner);
+    Link = std::make_unique<TPluginLink>(Owner);
     Link->Bind();
     Link->OnUser = [this](TORVO* sender, std::uint32_t event, std::int32_t param) {
         UserNotify(sender, event, param);
@@ -22,6 +23,7 @@ TVellacord::TVellacord(void* Owner) : Owner(Owner) {
     Rcpcv->OnProgress = [this](TRCPCV*, std::int32_t progress, bool& stop) {
         ConverterProgress(progress, stop);
     };
+    SmfKnife->BoxOwner = Rcpcv->BoxOwner = [this] { return BoxOwner(); };
 
     FileCounter = 0;
     SourceList.Clear();
@@ -47,6 +49,10 @@ void TVellacord::UserNotify(TORVO*, std::uint32_t Event, std::int32_t) {
     // The dialog posts code 2 when it closes. Shown again before the notice arrived, it stays:
     // the user is looking at it, and its next close posts another notice.
     if (Event == 2 && SettingsDialog && !SettingsDialog->Visible()) SettingsDialog.reset();
+}
+
+platform::Handle TVellacord::BoxOwner() {
+    return Link ? Link->GetORVOHandle() : 0;
 }
 
 void TVellacord::ConverterProgress(std::int32_t Progress, bool&) {

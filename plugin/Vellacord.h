@@ -53,6 +53,8 @@ class TVellacord {
     std::int32_t CacheSize = 0;
     bool FlushPending = false;
     bool ConfigWarned = false;
+    // A conversion is under way; a play asked for from inside one of its boxes gets its own file.
+    bool Converting = false;
     TStringList SourceList;
     TStringList CacheList;
 
@@ -87,10 +89,15 @@ class TVellacord {
     void ConverterProgress(std::int32_t Progress, bool& Stop);
 
     void RegisterExtensions();
+    // The owner of the plug-in's boxes and file dialogs: the host's main window, so that the
+    // player is disabled beneath them.
+    platform::Handle BoxOwner();
 
     void* const Owner;
 
   private:
+    // The conversion behind OpenPlayFile.
+    const char* Convert(const char* Path);
     // Drops the cache entry at `index` and deletes its file; used when a conversion failed, so
     // that a partly written file is never taken for a hit later.
     void DropEntry(int index);

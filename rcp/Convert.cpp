@@ -74,6 +74,12 @@ void AddSongWide(smf::Track& conductor, std::vector<SongWideCommand> commands,
     std::stable_sort(
         commands.begin(), commands.end(),
         [](const SongWideCommand& a, const SongWideCommand& b) { return a.tick < b.tick; });
+    // Where the next tempo change after each command starts, found in one pass from the end.
+    std::vector<int64_t> nextTempoTicks(commands.size(), INT64_MAX);
+    for (size_t index = commands.size(); index-- > 1;)
+        nextTempoTicks[index - 1] = commands[index].code == 0xE7
+                                        ? std::max<int64_t>(0, commands[index].tick)
+                                        : nextTempoTicks[index];
     double bpm = header.tempo;
     for (size_t index = 0; index < commands.size(); ++index) {
         const SongWideCommand& command = commands[index];
@@ -83,13 +89,8 @@ void AddSongWide(smf::Track& conductor, std::vector<SongWideCommand> commands,
             continue;
         }
         if (command.value == 0) continue;  // a tempo of 0 would stop the song for good
-        const double target = header.tempo * command.value / 64.0;
-        int64_t nextTempoTick = INT64_MAX;
-        for (size_t later = index + 1; later < commands.size(); ++later)
-            if (commands[later].code == 0xE7) {
-                nextTempoTick = std::max<int64_t>(0, commands[later].tick);
-                break;
-            }
+        const double target = double(header.tempo) * command.value / 64.0;
+        const int64_t nextTempoTick = nextTempoTicks[index];
         if (command.gradation > 0) {
             const int steps = 255 - (command.gradation - 1) * 240 / 254;
             const int64_t length = std::max<int64_t>(1, int64_t(steps) * header.timebase / 48);

@@ -7,6 +7,7 @@
 namespace rcp {
 namespace {
 
+// Real songs nest loops a few levels deep; editors allow 5 to 128.
 constexpr size_t kMaxLoopDepth = 64;
 constexpr int kMaxSameMeasureHops = 64;
 
@@ -53,7 +54,9 @@ class TrackPlayer {
                     break;
                 default:
                     played(tick, position, record);
-                    // Codes from F5 up keep a parameter in the step field, not time.
+                    // Codes from F5 up keep a parameter in the step field, not time. Codes no
+                    // editor defines take their step like every other command below F5: one
+                    // clock rule for all, as the editor's own bar lengths assume.
                     if (record.code < 0xF5) tick += record.step;
                     if (tick > budget_.lastTick)
                         throw Error(

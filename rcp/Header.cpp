@@ -66,6 +66,7 @@ void ReadRcp3(Header& header, const uint8_t* data) {
     header.title = TrimmedText(data + 0x20, 128);
     header.memoLines = MemoLines(data + 0xA0, 30);
     header.trackCount = Word(data + 0x208);
+    // No G18 file has been seen: it is taken to be the G36 layout with 18 tracks.
     header.variant = header.trackCount == 18 ? SongInfo::Variant::G18 : SongInfo::Variant::Rcp3G36;
     header.timebase = Word(data + 0x20A);
     header.tempo = Word(data + 0x20C);

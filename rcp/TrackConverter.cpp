@@ -37,6 +37,8 @@ class TrackConverter {
         tick += shift_;
         if (record.code < 0x80) return Note(record, tick);
         switch (record.code) {
+            // A track whose channel is OFF often carries the song's setup exclusives: they are
+            // sent, all but those that need the channel.
             case 0x90:
             case 0x91:
             case 0x92:
@@ -59,9 +61,12 @@ class TrackConverter {
                 channel_ = record.p1 >= 1 && record.p1 <= 32 ? record.p1 - 1 : kOff;
                 return;
             case 0xE7:
+                // A gliding change becomes up to 16 tempo events.
+                Reserve(record.p2 > 0 ? 16 : 1);
                 state_.songWide.push_back({tick, 0xE7, record.p1, record.p2});
                 return;
             case 0xF5:
+                Reserve(1);
                 state_.songWide.push_back({tick, 0xF5, record.step, 0});
                 return;
             case 0xEA:
@@ -89,44 +94,56 @@ class TrackConverter {
     smf::Track Finish() {
         for (int key = 0; key < 128; ++key)
             if (pendingOff_[key] >= 0) NoteOff(key);
-        // At one tick, a note ends before the next one starts, so that a re-struck key sounds.
-        std::stable_sort(events_.begin(), events_.end(), [](const Tagged& a, const Tagged& b) {
-            if (a.event.tick != b.event.tick) return a.event.tick < b.event.tick;
-            return IsNoteOff(a.event) && !IsNoteOff(b.event);
-        });
         smf::Track track;
-        if (events_.empty()) return track;
+        if (events_.empty() && offs_.empty()) return track;
         if (!track_.memo.empty())
             track.events.push_back({0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
-        // Events for port B are marked with the port meta event, as players that know two ports
-        // expect; tracks that stay on port A carry none. The marks are placed after sorting so
-        // that a note struck on one port also ends there.
+        // Everything but the note ends comes in time order already; the ends are sorted and
+        // merged in. At one tick a note ends before the next one starts, so that a re-struck
+        // key sounds. Events for port B are marked with the port meta event, as players that
+        // know two ports expect; tracks that stay on port A carry none. The marks are placed
+        // while merging so that a note struck on one port also ends there.
+        std::stable_sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
+            return a.event.tick < b.event.tick;
+        });
+        track.events.reserve(track.events.size() + events_.size() + offs_.size());
         int port = 0;
-        for (Tagged& tagged : events_) {
+        const auto take = [&](Tagged& tagged) {
             if (tagged.port != port) {
                 port = tagged.port;
                 track.events.push_back({tagged.event.tick, 0xFF, 0x21, {uint8_t(port)}});
             }
             track.events.push_back(std::move(tagged.event));
+        };
+        size_t next = 0, nextOff = 0;
+        while (next < events_.size() || nextOff < offs_.size()) {
+            if (nextOff < offs_.size() &&
+                (next == events_.size() || offs_[nextOff].event.tick <= events_[next].event.tick))
+                take(offs_[nextOff++]);
+            else
+                take(events_[next++]);
         }
         track.endTick = track.events.back().tick;
         return track;
     }
 
   private:
-    static bool IsNoteOff(const smf::Event& event) { return event.kind() == 0x80; }
-
     int MidiChannel() const { return channel_ == kOff ? kOff : channel_ & 0x0F; }
 
     static uint32_t Clamped(int64_t tick) { return uint32_t(std::max<int64_t>(0, tick)); }
 
+    void Reserve(size_t events) {
+        if (state_.eventsLeft < events)
+            throw Error("the song expands past the event limit (a loop that never ends?)");
+        state_.eventsLeft -= events;
+    }
+
     // `port` -1: the port the track is on now (or was last on, while its channel is OFF).
     void Add(smf::Event event, int port = -1) {
-        if (state_.eventsLeft == 0)
-            throw Error("the song expands past the event limit (a loop that never ends?)");
-        --state_.eventsLeft;
+        Reserve(1);
         if (channel_ != kOff) port_ = channel_ >> 4;
-        events_.push_back({std::move(event), port < 0 ? port_ : port});
+        (event.kind() == 0x80 ? offs_ : events_)
+            .push_back({std::move(event), port < 0 ? port_ : port});
     }
 
     void Channel(int64_t tick, uint8_t kind, int first, std::optional<int> second = std::nullopt) {
@@ -202,7 +219,8 @@ class TrackConverter {
         smf::Event event;
         int port;
     };
-    std::vector<Tagged> events_;
+    std::vector<Tagged> events_;  // in time order
+    std::vector<Tagged> offs_;    // note ends, in the order the notes were struck again or ended
 };
 
 }  // namespace

@@ -17,8 +17,11 @@ fi
 
 work=$(mktemp -d)
 trap 'vlc_end_prefix; rm -rf "$work"' EXIT
-for file in ORVO.exe Vellacord.dll standins/smfk32/smfk32.dll standins/rcpcv/rcpcv.dll; do
-    cp "$VLC_WIN_BUILD/$file" "$work/" || { echo "bench: $file missing in $VLC_WIN_BUILD"; exit 1; }
+# The stand-in converters are test doubles, built under their own names: staged as the real ones.
+for file in ORVO.exe:ORVO.exe Vellacord.dll:Vellacord.dll standins/smfk32/smfk32-double.dll:smfk32.dll \
+    standins/rcpcv/rcpcv-double.dll:rcpcv.dll; do
+    cp "$VLC_WIN_BUILD/${file%%:*}" "$work/${file#*:}" ||
+        { echo "bench: ${file%%:*} missing in $VLC_WIN_BUILD"; exit 1; }
 done
 cd "$work"
 win() { printf 'Z:%s' "${1//\//\\}"; }  # the Wine path of a Unix path

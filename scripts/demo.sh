@@ -4,7 +4,9 @@
 # the settings dialog, the exit item and the stop; then SMF Knife's four options, each on once
 # (scripts/demo-knife.sh). The converters are our own rcpcv.dll and smfk32.dll. Every converted
 # file is read back by midicsv.
-#   scripts/demo.sh [song.rcp other.mid ...]   (files to play instead of the bundled samples)
+#   scripts/demo.sh [song.rcp "other dir/ソング.mid" ...]   (files to play instead of the samples)
+# A path that the default locale's code page cannot hold (Japanese names, say) makes the session
+# run in the Japanese locale (code page 932), as the plug-in's users run it.
 # Outputs in demo-output/: transcript.txt (readable), host.txt (the host's full transcript),
 # dialog.png (the settings dialog while open), converted/ (a copy of every converted file).
 set -u
@@ -12,16 +14,43 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 . tests/wine/wine-env.sh
 
+# The locale the session runs in: the default one while its code page holds every given path,
+# else the Japanese one when it holds them. Wine takes its ANSI code page from the locale.
+ansi_holds() {  # ansi_holds CODEPAGE PATH...
+    local cp=$1 p
+    shift
+    for p in "$@"; do printf '%s' "$p" | iconv -f UTF-8 -t "$cp" >/dev/null 2>&1 || return 1; done
+}
+pick_locale() {
+    if ansi_holds CP1252 "$@"; then DEMO_LANG=C.UTF-8 DEMO_ACP=1252
+    elif ansi_holds CP932 "$@" && locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+        DEMO_LANG=ja_JP.UTF-8 DEMO_ACP=932
+    else
+        return 1
+    fi
+}
+
 if [ -z "${VLC_WINE_DISPLAY:-}" ]; then
+    for f in "$@"; do [ -f "$f" ] || { echo "demo: no file $f" >&2; exit 1; }; done
     scripts/setup.sh || exit 1
+    paths=()
+    for f in "$@"; do paths+=("$(realpath -- "$f")"); done
+    pick_locale "${paths[@]}" || {
+        echo "demo: a path holds characters neither code page 1252 nor 932 can hold; rename or copy the file" >&2
+        exit 1
+    }
     build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2 >/dev/null; }
     echo "building the plug-in and the stand-ins ..."
     build win32 || { echo "demo: the win32 build failed" >&2; exit 1; }
-    vlc_native32 || build win64 || { echo "demo: the win64 build failed" >&2; exit 1; }
+    if vlc_uses_win64; then build win64 || { echo "demo: the win64 build failed" >&2; exit 1; }; fi
     VLC_WINE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 vlc_pick_wine "$ROOT" || exit 1
+paths=()
+for f in "$@"; do paths+=("$(realpath -- "$f")"); done
+pick_locale "${paths[@]}" || exit 1
+export LANG=$DEMO_LANG LC_ALL=$DEMO_LANG
 OUT=$ROOT/demo-output
 rm -rf "$OUT" && mkdir -p "$OUT/converted"
 PREFIX=$(mktemp -d /tmp/vellacord-demo.XXXXXX)
@@ -45,11 +74,7 @@ printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
 
 SONGS=()
 if [ $# -gt 0 ]; then  # Wine's drive Z: is the Unix root
-    for f in "$@"; do
-        [ -f "$f" ] || { echo "demo: no file $f" >&2; exit 1; }
-        p=$(realpath -- "$f")
-        SONGS+=("Z:${p//\//\\}")
-    done
+    for p in "${paths[@]}"; do SONGS+=("Z:${p//\//\\}"); done
 else
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || exit 1
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
@@ -83,10 +108,15 @@ wait $shooter
 cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
 
 {
-    echo "Vellacord demo session ($(date '+%Y-%m-%d %H:%M'), Wine $("$WINE" --version), build ${VLC_WIN_BUILD#"$ROOT"/})"
+    echo "Vellacord demo session, $(date '+%Y-%m-%d %H:%M')"
+    vlc_describe_wine "$ROOT" "Run with"
+    echo "Locale $DEMO_LANG: Windows programs see code page $DEMO_ACP."
     echo "Settings file before start:"
     echo "$INI_START" | sed 's/^/   | /'
-    awk -f tests/wine/session-transcript.awk "$OUT/host.txt"
+    # The stand-in converters log paths as ANSI bytes, all but printable ASCII as \xNN.
+    perl -MEncode -pe 'if (/^(rcpcv|smfk32): /) { s/\\x([0-9A-Fa-f]{2})/chr(hex $1)/ge;
+        $_ = encode("UTF-8", decode("cp'"$DEMO_ACP"'", $_)) }' "$OUT/host.txt" |
+        awk -f tests/wine/session-transcript.awk
     echo
     echo "== every converted file read back by midicsv (an independent Standard MIDI File reader)"
     good=0 bad=0

@@ -43,7 +43,7 @@ fuzz() {
 }
 stage "fuzzing, short seeded run" fuzz
 stage "win32 build (Vellacord.dll, ORVO.exe)" win win32
-vlc_native32 || stage "win64 build (for 64-bit Wine)" win win64
+vlc_uses_win64 && stage "win64 build (for 64-bit Wine)" win win64
 stage "Wine suite" tests/wine/run.sh
 
 echo "=== summary"

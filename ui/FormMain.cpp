@@ -2,6 +2,7 @@
 
 #include "platform/Mbcs.h"
 #include "plugin/Decimal.h"
+#include "plugin/HandlerScope.h"
 #include "plugin/Messages.h"
 #include "plugin/Vellacord.h"
 #include "plugin/main.h"
@@ -19,7 +20,7 @@ const char kDefaultConfigExt[] = "dll";
 }  // namespace
 
 TFormMain::TFormMain(void* Owner, TVellacord& Plugin)
-    : Owner(Owner), Plugin(Plugin), View_(ui::MakeFormMainView(*this)) {
+    : Owner(Owner), Plugin(Plugin), View_(ui::MakeFormMainView(*this, Plugin.BoxOwner())) {
     View_->SetCaption(std::string("Vellacord  Ver.") + FormatVersion(kPluginVersion));
     Fill();
 }
@@ -64,7 +65,13 @@ void TFormMain::Show() {
     View_->Show();
 }
 
+// Each handler below is a handler of the plug-in (see HandlerScope): its scope comes first, and
+// nothing may touch the dialog after it, since the plug-in may end as it closes. A click that
+// arrives while a handler of this dialog waits in a box owned by the player does nothing.
 void TFormMain::BtnOKClick() {
+    HandlerScope scope;
+    if (Busy_) return;
+    const BusyFlag busy(Busy_);
     ui::IFormMainView& view = *View_;
     TSMFKnife& smfKnife = *Plugin.SmfKnife;
     TRCPCV& rcpcv = *Plugin.Rcpcv;
@@ -105,10 +112,19 @@ void TFormMain::BtnOKClick() {
 }
 
 void TFormMain::BtnCancelClick() {
-    Close();
+    HandlerScope scope;
+    if (!Busy_) Close();
+}
+
+void TFormMain::CloseRequest() {
+    HandlerScope scope;
+    if (!Busy_) Close();
 }
 
 void TFormMain::ButtonSMFKConfigClick() {
+    HandlerScope scope;
+    if (Busy_) return;
+    const BusyFlag busy(Busy_);
     platform::OpenFileRequest request;
     request.owner = View_->Window();
     request.title = messages::kConfigDialogTitle;
@@ -124,6 +140,7 @@ void TFormMain::ButtonSMFKConfigClick() {
 }
 
 void TFormMain::BtnHelpClick() {
+    HandlerScope scope;
     platform::Os().ShellExecute(View_->Window(), mbcs::ChangeFileExt(PluginPath, ".chm"),
                                 platform::kSwShowNormal);
 }

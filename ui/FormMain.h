@@ -50,8 +50,22 @@ class TFormMain : public ISettingsDialog, private ui::IFormMainEvents {
     static constexpr std::uint32_t kClosedNotification = 0x80000002u;
 
   private:
-    void CloseRequest() override { Close(); }
+    // Sets a flag for its lifetime.
+    class BusyFlag {
+      public:
+        explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+        ~BusyFlag() { flag_ = false; }
+        BusyFlag(const BusyFlag&) = delete;
+        BusyFlag& operator=(const BusyFlag&) = delete;
+
+      private:
+        bool& flag_;
+    };
+
+    void CloseRequest() override;
     void Fill();
+
+    bool Busy_ = false;  // a handler of this dialog waits in a box or file dialog
 
     TVellacord& Plugin;
     std::unique_ptr<ui::IFormMainView> View_;

@@ -44,7 +44,8 @@ class IFormMainView {
     virtual platform::Handle Window() const = 0;
 };
 
-// Builds the dialog's window, hidden, with the layout's controls and captions.
-std::unique_ptr<IFormMainView> MakeFormMainView(IFormMainEvents& events);
+// Builds the dialog's window, hidden, with the layout's controls and captions, owned by the
+// window `owner` (0: none): it stays in front of its owner and has no task-bar button.
+std::unique_ptr<IFormMainView> MakeFormMainView(IFormMainEvents& events, platform::Handle owner);
 
 }  // namespace ui

@@ -89,8 +89,11 @@ class Win32Platform final : public IPlatform {
         return ::MessageBoxW(Wnd(owner), Wide(wideText), Wide(wideCaption), type);
     }
 
-    Handle LoadLibrary(const std::string& fileName) override {
-        return reinterpret_cast<Handle>(::LoadLibraryA(fileName.c_str()));
+    Handle LoadLibrary(const std::string& path) override {
+        // The library's own imports are looked up from its folder first, not from the
+        // current directory.
+        return reinterpret_cast<Handle>(
+            ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     }
     void* GetProcAddress(Handle module, const std::string& name) override {
         return reinterpret_cast<void*>(
@@ -100,6 +103,21 @@ class Win32Platform final : public IPlatform {
         return ::FreeLibrary(reinterpret_cast<HMODULE>(module));
     }
     Handle ThisModule() override { return reinterpret_cast<Handle>(ModuleOfThisCode()); }
+    std::string ModuleFileName(Handle module) override {
+        std::vector<char> buffer(MAX_PATH);
+        for (;;) {
+            const DWORD n = ::GetModuleFileNameA(reinterpret_cast<HMODULE>(module), buffer.data(),
+                                                 static_cast<DWORD>(buffer.size()));
+            if (n == 0) return {};
+            if (n < buffer.size()) return std::string(buffer.data(), n);
+            buffer.resize(buffer.size() * 2);  // truncated
+        }
+    }
+    std::string SystemDirectory() override {
+        char buffer[MAX_PATH];
+        const UINT n = ::GetSystemDirectoryA(buffer, sizeof buffer);
+        return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string();
+    }
 
     std::uint32_t RegisterWindowMessage(const std::string& name) override {
         return ::RegisterWindowMessageA(name.c_str());

@@ -78,6 +78,13 @@ void BoxAnswerer::Answer(HWND box) {
     transcript_.Line("box: icon=" + std::string(IconName(box)) + " caption=\"" +
                      Escape(ToUtf8(WindowText(box))) + "\" text=\"" + Escape(ToUtf8(text)) + "\"");
     transcript_.Line("box-utf16: " + Utf16Hex(text));
+    const HWND owner = ::GetWindow(box, GW_OWNER);
+    transcript_.Line("box: owner=" + (owner ? ToUtf8(ClassName(owner)) : std::string("none")));
+    if (inside_) {
+        const std::function<void()> action = std::move(inside_);
+        inside_ = nullptr;
+        action();
+    }
 
     int button = answer_;
     if (!::GetDlgItem(box, button)) button = LOWORD(::SendMessageW(box, DM_GETDEFID, 0, 0));

@@ -68,7 +68,9 @@ ScriptRunner::Outcome ScriptRunner::DialogStep(const std::vector<std::string>& w
             transcript_.Line("dialog: none shown");
             return action == "wait" ? Outcome::Failed : Outcome::Done;
         }
-        transcript_.Line("dialog: shown \"" + ToUtf8(TextOf(form)) + "\"");
+        const HWND owner = ::GetWindow(form, GW_OWNER);
+        transcript_.Line("dialog: shown \"" + ToUtf8(TextOf(form)) +
+                         "\" owner=" + (owner ? ToUtf8(ClassOf(owner)) : std::string("none")));
         for (const HWND control : Controls(form)) {
             const std::string state =
                 IsCheckBox(control)

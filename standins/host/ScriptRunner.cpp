@@ -78,6 +78,13 @@ bool ScriptRunner::Step(const std::string& line) {
         settings_.owner = reinterpret_cast<void*>(static_cast<std::uintptr_t>(number));
     } else if (name == "answer" && hasNumber) {
         boxes_.SetAnswer(static_cast<int>(number));
+    } else if (name == "abort-in-next-box") {
+        boxes_.SetInsideNextBox([this] {
+            if (!library_.Loaded()) return;
+            transcript_.Line("host: _pinAbort inside the box");
+            library_.abort();
+            transcript_.Line("host: _pinAbort returned inside the box");
+        });
     } else if (name == "run") {
         if (!RequireLoaded(name)) return false;
         const std::intptr_t result = library_.run(&host_);

@@ -9,6 +9,7 @@
 //   filename <path>        what PluginFileName answers         (default: the loaded path)
 //   owner <n>              what PluginOwner answers            (default 0)
 //   answer <id>            the button pressed on message boxes (default 1, OK)
+//   abort-in-next-box      call _pinAbort inside the next message box, before it is answered
 //   run | abort            call _pinRun with the host interface | call _pinAbort
 //   open <path> | play <path>   call _pinOpenPlayFile; prints the path and whether it is the
 //                          very pointer given

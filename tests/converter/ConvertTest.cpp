@@ -158,6 +158,8 @@ TEST(SongErrors, BadInputEndsWithAClearErrorInBoundedTime) {
     ExpectError(OneTrack(bomb), "limit");
     bomb[8] = {60, 0, 0, 0};  // silent and taking no time: only the work bound stops it
     ExpectError(OneTrack(bomb), "limit");
+    bomb[8] = {0xE7, 1, 0x40, 1};  // gliding tempo changes, gathered for the whole song
+    ExpectError(OneTrack(bomb), "limit");
 
     rcp::Options stopping;
     stopping.progress = [](int percent) { return percent < 50; };

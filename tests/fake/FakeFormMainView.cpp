@@ -11,7 +11,8 @@ std::string Name(ui::FormControl control) {
 }
 }  // namespace
 
-FakeFormMainView::FakeFormMainView(ui::IFormMainEvents& events) : events(events) {
+FakeFormMainView::FakeFormMainView(ui::IFormMainEvents& events, platform::Handle owner)
+    : events(events), owner(owner) {
     last = this;
     ++alive;
 }
@@ -66,6 +67,7 @@ void FakeFormMainView::Hide() {
 }  // namespace fake
 
 // The unit tests' realization of the dialog's window.
-std::unique_ptr<ui::IFormMainView> ui::MakeFormMainView(ui::IFormMainEvents& events) {
-    return std::make_unique<fake::FakeFormMainView>(events);
+std::unique_ptr<ui::IFormMainView> ui::MakeFormMainView(ui::IFormMainEvents& events,
+                                                        platform::Handle owner) {
+    return std::make_unique<fake::FakeFormMainView>(events, owner);
 }

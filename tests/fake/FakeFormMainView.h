@@ -12,7 +12,7 @@ namespace fake {
 
 class FakeFormMainView : public ui::IFormMainView {
   public:
-    explicit FakeFormMainView(ui::IFormMainEvents& events);
+    FakeFormMainView(ui::IFormMainEvents& events, platform::Handle owner);
     ~FakeFormMainView() override;
 
     // The view the dialog's logic made last; null once it is destroyed.
@@ -21,6 +21,7 @@ class FakeFormMainView : public ui::IFormMainView {
     static int Alive();
 
     ui::IFormMainEvents& events;
+    const platform::Handle owner;    // the window that owns the dialog
     std::vector<std::string> calls;  // "SetChecked(CheckBoxSMFKMac, 1)", "Show()", ...
     std::string caption;
     std::map<ui::FormControl, std::string> texts;

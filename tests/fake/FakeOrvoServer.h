@@ -6,6 +6,7 @@
 // that each is freed.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ class FakeOrvoServer final : public standin::PlayerServerBase {
     std::map<Long, HostMenuItem> menuItems;
     Long nextMenuId = 0x100;
     bool addItemGivesNoId = false;
+    // A host that ends the client at once, from inside its Abort.
+    std::function<void()> whileAborting;
 
     // ---- IUnknown ----
     HResult VLC_STDCALL QueryInterface(const platform::Guid& iid, void** object) override;
@@ -97,7 +100,11 @@ class FakeOrvoServer final : public standin::PlayerServerBase {
     HResult VLC_STDCALL Attach(Long instance, Long processId, Long window, Long* mode,
                                Long* runValue) override;
     HResult VLC_STDCALL Detach(Long window) override { return Command("Detach", {window}); }
-    HResult VLC_STDCALL Abort(Long window) override { return Command("Abort", {window}); }
+    HResult VLC_STDCALL Abort(Long window) override {
+        const HResult result = Command("Abort", {window});
+        if (whileAborting) whileAborting();
+        return result;
+    }
     HResult VLC_STDCALL GetEvent(Long window, Long* mask) override;
     HResult VLC_STDCALL SetEvent(Long window, Long mask) override;
     HResult VLC_STDCALL NotifyEvent(Long target, Long wParam, Long lParam) override {

@@ -218,17 +218,28 @@ void FakePlatform::MessageBeep(std::uint32_t type) {
     Record("MessageBeep(" + Hex(type) + ")");
 }
 
-int FakePlatform::MessageBox(platform::Handle, const std::string& text, const std::string& caption,
-                             std::uint32_t type, unsigned codePage) {
+void FakePlatform::RunWhileShown() {
+    const std::function<void()> callback = std::move(whileShown);
+    whileShown = nullptr;
+    if (callback) callback();
+}
+
+int FakePlatform::MessageBox(platform::Handle owner, const std::string& text,
+                             const std::string& caption, std::uint32_t type, unsigned codePage) {
     Record("MessageBox(" + Hex(type) + ", " + Quote(text) + ")");
-    boxes.push_back({text, caption, type, codePage});
+    boxes.push_back({owner, text, caption, type, codePage});
+    RunWhileShown();
     return messageBoxAnswer;
 }
 
-platform::Handle FakePlatform::LoadLibrary(const std::string& fileName) {
-    Record("LoadLibrary(" + Quote(fileName) + ")");
-    const std::string key = mbcs::LowerCase(fileName);
-    if (libraries.count(key) == 0) return 0;
+platform::Handle FakePlatform::LoadLibrary(const std::string& path) {
+    Record("LoadLibrary(" + Quote(path) + ")");
+    std::string key = mbcs::LowerCase(path);
+    const std::string folder = mbcs::LowerCase(mbcs::ExtractFilePath(path));
+    if (libraries.count(key) == 0 && folder == mbcs::LowerCase(mbcs::ExtractFilePath(programFile)))
+        key = key.substr(folder.size());  // a library known by its bare name
+    // The system loads by full path only; a bare name here would be a search.
+    if (folder.empty() || libraries.count(key) == 0) return 0;
     const platform::Handle h = nextHandle_++;
     loadedLibraries[h] = key;
     return h;
@@ -250,6 +261,15 @@ bool FakePlatform::FreeLibrary(platform::Handle module) {
 
 platform::Handle FakePlatform::ThisModule() {
     return 0x10000000;
+}
+
+std::string FakePlatform::ModuleFileName(platform::Handle module) {
+    if (module == 0) return programFile;
+    return module == ThisModule() ? pluginFile : std::string();
+}
+
+std::string FakePlatform::SystemDirectory() {
+    return systemDirectory;
 }
 
 std::uint32_t FakePlatform::RegisterWindowMessage(const std::string& name) {
@@ -330,6 +350,7 @@ std::optional<std::string> FakePlatform::GetOpenFileName(const platform::OpenFil
            std::to_string(request.filterIndex) + ", " + Quote(request.initialFile) + ", " +
            Quote(request.defaultExt) + ", " + Hex(request.flags) + ")");
     openFileRequests.push_back(request);
+    RunWhileShown();
     return openFileAnswer;
 }
 

@@ -47,14 +47,19 @@ class FakePlatform : public platform::IPlatform {
     bool failMutexCreation = false;
     int messageBoxAnswer = platform::kIdOk;
     struct ShownBox {
+        platform::Handle owner;
         std::string text;
         std::string caption;
         std::uint32_t type;
         unsigned codePage;
     };
     std::vector<ShownBox> boxes;  // every message box, in order
+    // Run once, by the next message box or file dialog while it is "shown", as the host's
+    // messages are dispatched inside a real one's modal loop; then cleared.
+    std::function<void()> whileShown;
 
-    std::map<std::string, Exports> libraries;  // by lower-case file name
+    // Libraries by lower-case full path, or by bare file name for one beside the host program.
+    std::map<std::string, Exports> libraries;
     std::map<platform::Handle, std::string> loadedLibraries;
 
     std::map<std::string, platform::Handle> windowsByClass;
@@ -92,6 +97,9 @@ class FakePlatform : public platform::IPlatform {
     // its folder is unwritable or is itself a file, or the file is read-only.
     bool WriteFile(const std::string& path);
     std::string currentDirectory = "C:\\";
+    std::string programFile = "C:\\ORVO\\ORVO.exe";
+    std::string pluginFile = "C:\\ORVO\\Plugins\\Vellacord.dll";  // of ThisModule()
+    std::string systemDirectory = "C:\\Windows\\system32";
 
     std::vector<std::pair<platform::Guid, ComFactory>> comClasses;
     platform::HResult coInitializeResult = platform::kSOk;
@@ -116,6 +124,8 @@ class FakePlatform : public platform::IPlatform {
     void* GetProcAddress(platform::Handle module, const std::string& name) override;
     bool FreeLibrary(platform::Handle module) override;
     platform::Handle ThisModule() override;
+    std::string ModuleFileName(platform::Handle module) override;
+    std::string SystemDirectory() override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
     platform::Handle FindWindow(const std::string& className) override;
     bool PostMessage(platform::Handle window, std::uint32_t message, std::uintptr_t wParam,
@@ -157,6 +167,7 @@ class FakePlatform : public platform::IPlatform {
     std::string FromUtf16(const std::u16string& text, unsigned codePage) override;
 
   private:
+    void RunWhileShown();
     void Record(std::string line) { calls.push_back(std::move(line)); }
 
     std::map<std::string, int> mutexRefs_;

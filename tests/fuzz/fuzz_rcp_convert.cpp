@@ -1,7 +1,7 @@
 // Fuzzes the song converter: any bytes through Inspect and Convert, then the writer. A song may
 // be refused with rcp::Error, never anything else; what Convert returns the writer must encode
-// (a FormatError there escapes and counts as a finding). The song's own bytes after its
-// signature double as its control files, so that their readers see data too.
+// and the reader read back (a FormatError there escapes and counts as a finding). The song's own
+// bytes after its signature double as its control files, so that their readers see data too.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Check(file.division == info.timebase, "division is the song's timebase");
         const std::vector<uint8_t> midi = smf::Write(file);
         Check(midi.size() >= 14 && std::memcmp(midi.data(), "MThd", 4) == 0, "a MIDI header");
+        // Our own reader takes back what the writer made, track for track.
+        Check(smf::Read(midi).tracks.size() == file.tracks.size(), "the output reads back");
     } catch (const rcp::Error&) {
     }
     return 0;

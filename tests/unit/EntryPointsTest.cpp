@@ -67,7 +67,7 @@ TEST_F(EntryPoints, RefusalTextIsTheJapaneseMessageInCodePage932) {
               u"Vellacord\n\nこのバージョンのORVOには対応していません\n対応版をお使いください");
 }
 
-TEST_F(EntryPoints, SecondInstanceIsRefusedSilently) {
+TEST_F(EntryPoints, SecondInstanceIsRefusedSilentlyAndLetsGoOfTheName) {
     os.existingMutexes.insert("Vellacord");
 
     EXPECT_EQ(pinRun(&host), host.declineValue);
@@ -75,14 +75,25 @@ TEST_F(EntryPoints, SecondInstanceIsRefusedSilently) {
     EXPECT_EQ(ThePlugin, nullptr);
     EXPECT_THAT(os.CallsNamed("MessageBeep"), IsEmpty());
     EXPECT_THAT(os.boxes, IsEmpty());
-    // The refused instance still holds its handle until it is stopped, then only closes it.
-    ASSERT_NE(InstanceMutex, 0u);
-    const std::string handle = fake::Hex(InstanceMutex);
-    os.ClearCalls();
-    pinAbort();
-    EXPECT_THAT(os.calls,
-                ElementsAre("ReleaseMutex(" + handle + ")", "CloseHandle(" + handle + ")"));
     EXPECT_EQ(InstanceMutex, 0u);
+    EXPECT_EQ(os.CallsNamed("CloseHandle").size(), 1u);
+    // The other instance ends. This host never calls _pinAbort after the refusal, yet its next
+    // start is accepted: nothing of the refused one keeps the name alive.
+    os.existingMutexes.clear();
+    EXPECT_NE(pinRun(&host), host.declineValue);
+    EXPECT_NE(ThePlugin, nullptr);
+}
+
+TEST_F(EntryPoints, SecondRunWithoutAbortKeepsTheFirstInstanceAndItsHandleOnly) {
+    const std::intptr_t first = pinRun(&host);
+    const platform::Handle held = InstanceMutex;
+
+    EXPECT_EQ(pinRun(&host), host.declineValue);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(ThePlugin), first);
+    EXPECT_EQ(InstanceMutex, held);
+
+    pinAbort();
+    EXPECT_NE(pinRun(&host), host.declineValue);  // the refused start left no handle open
 }
 
 TEST_F(EntryPoints, MutexThatCannotBeCreatedRefusesSilently) {

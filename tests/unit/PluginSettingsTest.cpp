@@ -82,9 +82,14 @@ TEST_F(PluginSettings, PerFileConfigurationIgnoresLetterCase) {
     EXPECT_EQ(plugin.GetConfigFor("C:\\Songs\\B.rcp"), "C:\\default.cfg");
 }
 
-TEST_F(PluginSettings, WorkDirComesFromTheHostsIniFile) {
+TEST_F(PluginSettings, WorkDirComesFromTheHostsIniFileUnlessEmpty) {
     os.SetIniText(kHostIni, "[ORVO]\nWorkDir=D:\\Cache\n");
     EXPECT_EQ(Start().WorkDir, "D:\\Cache");
+    pinAbort();
+
+    // Empty reads as missing: the cache stays beside the plug-in, not in a drive's root.
+    os.SetIniText(kHostIni, "[ORVO]\nWorkDir=\n");
+    EXPECT_EQ(Start().WorkDir, kWorkDir);
 }
 
 TEST_F(PluginSettings, LongValuesReadBackWhole) {

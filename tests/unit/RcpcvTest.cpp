@@ -10,6 +10,7 @@
 #include "tests/fake/FakePlatform.h"
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 namespace {
@@ -89,7 +90,13 @@ class Rcpcv : public ::testing::Test {
     TRCPCV rcpcv;
 };
 
-const std::string kLoad = "LoadLibrary(\"rcpcv.dll\")";
+// Loaded by full path; a library is found beside the host program first.
+std::string LoadCall(const std::string& path) {
+    return "LoadLibrary(" + fake::Quote(path) + ")";
+}
+const std::string kLoad = LoadCall("C:\\ORVO\\rcpcv.dll");
+const std::vector<std::string> kEveryFolderTried = {kLoad, LoadCall("C:\\ORVO\\Plugins\\rcpcv.dll"),
+                                                    LoadCall("C:\\Windows\\system32\\rcpcv.dll")};
 
 TEST_F(Rcpcv, StartsOff) {
     EXPECT_FALSE(rcpcv.Enabled);
@@ -105,7 +112,7 @@ TEST_F(Rcpcv, SwitchingOnWithoutLibraryStaysOffSilently) {
     rcpcv.SetEnabled(true);
 
     EXPECT_FALSE(rcpcv.Enabled);
-    EXPECT_THAT(os.calls, ElementsAre(kLoad));
+    EXPECT_THAT(os.calls, ElementsAreArray(kEveryFolderTried));
 }
 
 TEST_F(Rcpcv, SwitchingOnProbesAllTenNamesInOrderAndFreesTheLibrary) {

@@ -10,6 +10,7 @@
 #include "tests/fake/FakePlatform.h"
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 namespace {
@@ -76,7 +77,14 @@ class SmfKnife : public ::testing::Test {
     TSMFKnife knife{0x4242};
 };
 
-const std::string kLoad = "LoadLibrary(\"smfk32.dll\")";
+// Loaded by full path; a library is found beside the host program first.
+std::string LoadCall(const std::string& path) {
+    return "LoadLibrary(" + fake::Quote(path) + ")";
+}
+const std::string kLoad = LoadCall("C:\\ORVO\\smfk32.dll");
+const std::vector<std::string> kEveryFolderTried = {kLoad,
+                                                    LoadCall("C:\\ORVO\\Plugins\\smfk32.dll"),
+                                                    LoadCall("C:\\Windows\\system32\\smfk32.dll")};
 const std::string kBox =
     "MessageBox(0x10, " + fake::Quote(converters::texts::kSmfKnifeUnusable) + ")";
 
@@ -99,7 +107,7 @@ TEST_F(SmfKnife, SwitchingOnWithoutLibraryStaysOffSilently) {
     knife.SetEnabled(true);
 
     EXPECT_FALSE(knife.Enabled);
-    EXPECT_THAT(os.calls, ElementsAre(kLoad));
+    EXPECT_THAT(os.calls, ElementsAreArray(kEveryFolderTried));
     EXPECT_TRUE(os.loadedLibraries.empty());
 }
 

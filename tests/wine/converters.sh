@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Runs the converter bindings against the stand-in smfk32.dll and rcpcv.dll under Wine, in a
+# Runs the converter bindings against the stand-in converter libraries under Wine, in a
 # throwaway prefix and directory, then has an independent SMF reader (midicsv) read what the
 # stand-ins wrote. One ok/FAIL line per check, then "N passed, N failed".
-# Usage: tests/wine/converters.sh [build/win32]
+# Usage: tests/wine/converters.sh   (the build that wine-env.sh chooses)
 set -u
-build=$(cd "${1:-build/win32}" && pwd) || { echo "FAIL no build directory"; echo "0 passed, 1 failed"; exit 1; }
+root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/tests/wine/wine-env.sh"
+vlc_pick_wine "$root" || { echo "0 passed, 1 failed"; exit 1; }
+vlc_describe_wine "$root" "converter bindings"
+build=$VLC_WIN_BUILD
 work=$(mktemp -d)
 prefix=$(mktemp -d)
-trap 'rm -rf "$work" "$prefix"' EXIT
+trap 'WINEPREFIX="$prefix" "$WINESERVER_BIN" -k 2>/dev/null; rm -rf "$work" "$prefix"' EXIT
 
-cp "$build/tests/wine/converters/converters_wine_test.exe" "$build/standins/smfk32/smfk32.dll" \
-   "$build/standins/rcpcv/rcpcv.dll" "$work/" || { echo "FAIL build outputs missing"; echo "0 passed, 1 failed"; exit 1; }
+# The stand-ins are built as test doubles under their own names; the bindings load the real
+# names, so they are staged under those.
+cp "$build/tests/wine/converters/converters_wine_test.exe" "$work/" &&
+    cp "$build/standins/smfk32/smfk32-double.dll" "$work/smfk32.dll" &&
+    cp "$build/standins/rcpcv/rcpcv-double.dll" "$work/rcpcv.dll" ||
+    { echo "FAIL build outputs missing"; echo "0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
@@ -23,7 +31,7 @@ while IFS= read -r line; do
     echo "$line"
     count "$line"
     case "$line" in *"failed in the program") ran=yes ;; esac
-done < <(WINEDEBUG=-all WINEPREFIX="$prefix" timeout 300 "${WINE:-wine}" converters_wine_test.exe 2>"$work/wine.err")
+done < <(WINEPREFIX="$prefix" timeout 300 "$WINE" converters_wine_test.exe 2>"$work/wine.err")
 if [ "$ran" != yes ]; then
     echo "FAIL the Wine program ran to its end ($(head -c 200 "$work/wine.err" | tr '\n' ' '))"
     count "FAIL x"

@@ -42,6 +42,7 @@ out=${1:?usage: $0 OUTPUT-DIR}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tests/wine/wine-env.sh"
 vlc_pick_wine "$root" || { echo "0 passed, 1 failed"; exit 1; }
+vlc_describe_wine "$root" "settings dialog"
 export VLC_WINE=$WINE VLC_WINESERVER=$WINESERVER_BIN
 exe=$(realpath "$VLC_WIN_BUILD/tests/wine/dialog/dialog_test.exe") ||
     { echo "FAIL dialog_test.exe missing (build first)"; echo "0 passed, 1 failed"; exit 1; }

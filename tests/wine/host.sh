@@ -4,14 +4,18 @@
 # default locale and in a Japanese one), the version refusal, notifications reaching the
 # plug-in's handlers through the message queue, the exit item ending the client, and the host
 # closing and reopening mid-session. One ok/FAIL line per check, then "N passed, N failed".
-# Usage: tests/wine/host.sh [build/win64]
+# Usage: tests/wine/host.sh   (the build that wine-env.sh chooses)
 set -u
-build=$(cd "${1:-build/win64}" && pwd) || { echo "FAIL no build directory"; echo "0 passed, 1 failed"; exit 1; }
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$build"; fi
-wine=${WINE:-/usr/lib/wine/wine64}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
+. "$root/tests/wine/wine-env.sh"
+vlc_pick_wine "$root" || { echo "0 passed, 1 failed"; exit 1; }
+vlc_describe_wine "$root" "host link"
+build=$VLC_WIN_BUILD
+wine=$WINE
 work=$(mktemp -d)
-export WINEPREFIX=$(mktemp -d) WINEDEBUG=-all
-trap '"${WINESERVER_BIN:-wineserver}" -k 2>/dev/null; rm -rf "$work" "$WINEPREFIX"' EXIT
+export WINEPREFIX=$(mktemp -d)
+trap '"$WINESERVER_BIN" -k 2>/dev/null; rm -rf "$work" "$WINEPREFIX"' EXIT
 
 passed=0
 failed=0
@@ -87,12 +91,38 @@ check "refusal: the plug-in stays loaded, unbound, holding no interface" $?
 ! grep -q 'Menu.AddItem' refuse.txt && has refuse "exit 0"
 check "refusal: no menu item is added and the plug-in stops cleanly" $?
 
+# ---- converter libraries beside the plug-in, in a folder apart from the host's ----
+mkdir -p "plug in"
+cp Vellacord.dll "plug in/" && cp "$build/standins/rcpcv/rcpcv-double.dll" "plug in/rcpcv.dll" &&
+    cp "$build/standins/smfk32/smfk32-double.dll" "plug in/smfk32.dll"
+printf '[Vellacord]\r\nRCPCV=1\r\nSMFKnife=1\r\n' >"plug in/Vellacord.ini"
+host beside C.UTF-8 'load "plug in\Vellacord.dll"' run abort 'print-file "%HOSTDIR%plug in\Vellacord.ini"'
+has beside "file: RCPCV=1" && has beside "file: SMFKnife=1" && has beside "exit 0"
+check "beside the plug-in: both converters are found and stay on" $?
+
+# ---- the plug-in ended from inside its own boxes, as the player may do while one is up ----
+settings ""
+host endinbox C.UTF-8 "load Vellacord.dll" run "pump 300" "menu click 0x9000/Vellacord/プロパティ..." "dialog wait" \
+    "dialog click SMFナイフ" abort-in-next-box "dialog click OK" "pump 500" clients 'open C:\Songs\a.mid'
+grep -q '^dialog: shown ".*" owner=TFormORVO$' endinbox.txt
+check "end inside a box: the settings dialog belongs to the player's window" $?
+has endinbox 'box: icon=error caption="Vellacord" text="SMFK32.DLLがありません"' &&
+    has endinbox "box: owner=VellacordFormMain" && before endinbox "host: _pinAbort returned inside the box" "clients: 0 attached, 0 references held"
+check "end inside a box: the dialog's refusal box, owned by the dialog, ends the plug-in from inside" $?
+has endinbox 'open: result=C:\Songs\a.mid same-pointer=yes' && has endinbox "exit 0" && ! grep -q FAIL endinbox.txt
+check "end inside a box: the dialog's handler returned first; the host lives on, the plug-in is gone" $?
+printf '[Vellacord]\r\nSMFKnife=1\r\n' >"plug in/Vellacord.ini"
+host warnend C.UTF-8 'load "plug in\Vellacord.dll"' run abort-in-next-box 'open C:\Songs\a.mid' clients 'open C:\Songs\a.mid'
+has warnend 'box: owner=TFormORVO' && [ "$(grep -c '^open: result=C:\\Songs\\a.mid same-pointer=yes$' warnend.txt)" -eq 2 ] &&
+    has warnend "clients: 0 attached, 0 references held" && has warnend "exit 0" && ! grep -q FAIL warnend.txt
+check "end inside a box: the missing-configuration warning, owned by the player, during a play" $?
+
 # ---- notifications into the plug-in's handlers ----
 settings 'C:\cfg\default.cfg'
 host round C.UTF-8 "load Vellacord.dll" 'track C:\Songs\a.RCP' 'track C:\Songs\b.txt' "select 0" run "pump 300" \
     "notify post 0x100 0x10001" "menu display 0x9000" "pump 300" "menu tree" \
-    'menu click 0x9000/Vellacord/SMFナイフ/C:\cfg\default.cfg' "pump 300" "print-file %HOSTDIR%Vellacord.ini" \
-    "menu click 0x9000/Vellacord/SMFナイフ/デフォルト" "pump 300" "print-file %HOSTDIR%Vellacord.ini" \
+    'menu click 0x9000/Vellacord/SMFナイフ/C:\cfg\default.cfg' "pump 300" 'print-file "%HOSTDIR%Vellacord.ini"' \
+    "menu click 0x9000/Vellacord/SMFナイフ/デフォルト" "pump 300" 'print-file "%HOSTDIR%Vellacord.ini"' \
     "select 1" "menu display 0x9000" "pump 300" "menu click 0x9000/Vellacord/終了" "pump 500" clients
 grep -q '^notify: 0x100 masked out for ' round.txt; check "round trip: an unsubscribed notification is not sent" $?
 before round 'com: Menu.SetItemCaption(0x105, "C:\\cfg\\default.cfg")' 'step: menu tree' &&
@@ -114,7 +144,7 @@ check "round trip: the ended client left nothing behind" $?
 host reopen C.UTF-8 "load Vellacord.dll" 'track C:\Songs\a.RCP' "select 0" run "pump 300" \
     "notify close" "pump 300" clients "notify open" "pump 300" clients "menu tree" \
     "menu display 0x9000" "pump 300" "menu click 0x9000/Vellacord/SMFナイフ/C:\\cfg\\default.cfg" "pump 300" \
-    "print-file %HOSTDIR%Vellacord.ini" abort clients
+    'print-file "%HOSTDIR%Vellacord.ini"' abort clients
 has reopen "clients: 0 attached, 0 references held" && [ "$(grep -c '^com: Attach(' reopen.txt)" -eq 2 ]
 check "reopen: Close unbinds and releases everything; Open binds again" $?
 tree_ok reopen 0x10b; check "reopen: the menu is built anew after Open" $?

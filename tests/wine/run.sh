@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Wine suite: the real DLL in the stand-in host, once in the default locale and once in
 # Japanese (code page 932) from a folder whose name holds 0x5C trail bytes, plus the DLL's
-# binary contract. Builds nothing: run after the win32 build (and win64 where needed).
+# binary contract. Builds nothing: run after the win32 build (and win64 where it is used, see
+# wine-env.sh, which chooses for every script of the suite).
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/wine/wine-env.sh"
@@ -47,8 +48,8 @@ contract() {
     # 32-bit run, which this machine may not be able to make.
     local file sym missing
     for entry in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
-        "standins/smfk32/smfk32.dll:_SmfkConvert@28" \
-        "standins/rcpcv/rcpcv.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
+        "standins/smfk32/smfk32-double.dll:_SmfkConvert@28" \
+        "standins/rcpcv/rcpcv-double.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
         "ORVO.exe:__ZN4host10PluginHost11HostVersionEv@4 __ZN4host10PluginHost14AcceptsVersionEi@8 __ZN4host10PluginHost7DeclineEv@4 __ZN4host10PluginHost14PluginFileNameEv@4 __ZN4host10PluginHost11PluginOwnerEv@4"; do
         file=$ROOT/build/win32/${entry%%:*} missing=
         local table
@@ -106,7 +107,7 @@ pass() {
     orvo() { timeout 120 "$WINE" "$host" --script "$1" >"$2" 2>/dev/null; }
 
     # Place the DLL in its folder and report the code page.
-    printf '%s\n' acp "mkdir $dir" "copy C:\\Vellacord.dll \"$dll\"" "copy C:\\ORVO.exe \"$dir\\ORVO.exe\"" \
+    printf '%s\n' acp "mkdir \"$dir\"" "copy C:\\Vellacord.dll \"$dll\"" "copy C:\\ORVO.exe \"$dir\\ORVO.exe\"" \
         >"$drive/place.txt"
     orvo 'C:\place.txt' "$out/place"
     has "$out/place" "host: done"
@@ -119,10 +120,10 @@ pass() {
 
     # First host: pass-through before start, accepted start, held open while a second host
     # starts, then abort, pass-through after abort, abort again, and a fresh start.
-    printf '%s\n' "load $dll" "decline $DECLINE" "open C:\\Songs\\before.mid" run \
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "open C:\\Songs\\before.mid" run \
         "touch C:\\first-running" "wait-for-file C:\\second-done 60000" abort \
         "open C:\\Songs\\after.mid" abort run abort >"$drive/first.txt"
-    printf '%s\n' "load $dll" "decline $DECLINE" run abort "touch C:\\second-done" >"$drive/second.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" run abort "touch C:\\second-done" >"$drive/second.txt"
     orvo 'C:\first.txt' "$out/first" &
     local first=$! waited=0
     while [ ! -e "$drive/first-running" ] && [ $waited -lt 600 ]; do sleep 0.1; waited=$((waited + 1)); done
@@ -148,8 +149,8 @@ pass() {
     check "$label: second host process is refused silently" $? "$(grep -E '^(run|box):' "$out/second" | tr '\n' ' ')"
 
     # Refusals with the message: too old a host, and a host that does not accept 6000.
-    printf '%s\n' "load $dll" "decline $DECLINE" "version 5999" run >"$drive/old.txt"
-    printf '%s\n' "load $dll" "decline $DECLINE" "accept no" run >"$drive/noaccept.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "version 5999" run >"$drive/old.txt"
+    printf '%s\n' "load \"$dll\"" "decline $DECLINE" "accept no" run >"$drive/noaccept.txt"
     orvo 'C:\old.txt' "$out/old"
     orvo 'C:\noaccept.txt' "$out/noaccept"
     local case file
@@ -172,9 +173,7 @@ pass() {
 }
 
 vlc_pick_wine "$ROOT" || { echo "0 passed, 1 failed"; exit 1; }
-if [ "$VLC_WIN_BITS" = 64 ]; then
-    echo "note: this machine runs no 32-bit code; the Wine runs use build/win64"
-fi
+vlc_describe_wine "$ROOT"
 for f in ORVO.exe Vellacord.dll; do
     [ -f "$VLC_WIN_BUILD/$f" ] || { echo "FAIL $VLC_WIN_BUILD/$f missing (build first)"; echo "0 passed, 1 failed"; exit 1; }
 done
@@ -206,10 +205,11 @@ subsuite() {  # subsuite NAME COMMAND...
 }
 OUTPUTS=${VLC_TEST_OUTPUTS:-$ROOT/build/test-outputs}
 mkdir -p "$OUTPUTS"
-subsuite "converter bindings" env WINE="$WINE" "$ROOT/tests/wine/converters.sh" "$VLC_WIN_BUILD"
-subsuite "host link in the stand-in host" env WINE="$WINE" WINESERVER_BIN="$WINESERVER_BIN" "$ROOT/tests/wine/host.sh" "$VLC_WIN_BUILD"
+subsuite "converter bindings" "$ROOT/tests/wine/converters.sh"
+subsuite "host link in the stand-in host" "$ROOT/tests/wine/host.sh"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
-subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh" "$VLC_WIN_BUILD"
-subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh" "$VLC_WIN_BUILD"
+subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh"
+subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh"
+vlc_describe_wine "$ROOT"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]

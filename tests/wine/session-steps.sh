@@ -5,14 +5,15 @@
 # CACHE_EDIT (cache size typed into the dialog). Flags: SHOT (wait for a screenshot while the
 # dialog is open), SECOND (hold still while a second host starts), REOPEN (the host closes and
 # opens again before the exit item), UNPIN (a click on "デフォルト" after the pin).
+# Every path goes to the host in double quotes, so that paths with spaces read as one word.
 vlc_session_steps() {
     local s t
     echo "mkdir C:\\logs"
-    echo "keep-folder C:\\kept"
-    for t in "${TRACKS[@]:-${SONGS[@]}}"; do echo "track $t"; done
+    echo 'keep-folder "C:\kept"'
+    for t in "${TRACKS[@]:-${SONGS[@]}}"; do echo "track \"$t\""; done
     echo "select ${SELECT:-0}"
     echo "echo == start: the host loads and starts the plug-in"
-    echo "load $DIR\\Vellacord.dll"
+    echo "load \"$DIR\\Vellacord.dll\""
     echo run
     echo "pump 300"
     echo "log-new C:\\logs\\rcpcv.log rcpcv"
@@ -28,20 +29,20 @@ vlc_session_steps() {
     echo "print-file %WINDIR%\\win.ini"
     for s in "${SONGS[@]}" "${SONGS[0]}"; do
         echo "echo == play $s"
-        echo "play-keep $s"
+        echo "play-keep \"$s\""
         echo "log-new C:\\logs\\rcpcv.log rcpcv"
         echo "log-new C:\\logs\\smfk32.log smfk32"
     done
     echo "echo == the host shows its menu for the selected track; a click pins the configuration"
     echo "menu display 0x9000"
     echo "pump 300"
-    echo "menu click 0x9000/Vellacord/SMFナイフ/$CFG"
+    echo "menu click \"0x9000/Vellacord/SMFナイフ/$CFG\""
     echo "pump 300"
-    echo "print-file $DIR\\Vellacord.ini"
+    echo "print-file \"$DIR\\Vellacord.ini\""
     if [ -n "${UNPIN:-}" ]; then
         echo "menu click 0x9000/Vellacord/SMFナイフ/デフォルト"
         echo "pump 300"
-        echo "print-file $DIR\\Vellacord.ini"
+        echo "print-file \"$DIR\\Vellacord.ini\""
     fi
     echo "echo == the settings dialog: opened from the menu, changed, confirmed"
     echo "menu click 0x9000/Vellacord/プロパティ..."
@@ -56,9 +57,9 @@ vlc_session_steps() {
     echo "dialog click OK"
     echo "pump 300"
     echo "dialog show"
-    echo "print-file $DIR\\Vellacord.ini"
+    echo "print-file \"$DIR\\Vellacord.ini\""
     echo "echo == play ${SONGS[0]} after the settings change"
-    echo "play-keep ${SONGS[0]}"
+    echo "play-keep \"${SONGS[0]}\""
     echo "log-new C:\\logs\\rcpcv.log rcpcv"
     echo "log-new C:\\logs\\smfk32.log smfk32"
     if [ -n "${REOPEN:-}" ]; then
@@ -69,7 +70,7 @@ vlc_session_steps() {
         echo "notify open"
         echo "pump 300"
         echo "menu tree"
-        echo "play-keep ${SONGS[0]}"
+        echo "play-keep \"${SONGS[0]}\""
         echo "log-new C:\\logs\\rcpcv.log rcpcv"
         echo "log-new C:\\logs\\smfk32.log smfk32"
     fi
@@ -78,8 +79,8 @@ vlc_session_steps() {
     echo "pump 500"
     echo clients
     echo "echo == after stop: the settings file and the work folder"
-    echo "print-file $DIR\\Vellacord.ini"
-    echo "list $DIR VLCRD*"
+    echo "print-file \"$DIR\\Vellacord.ini\""
+    echo "list \"$DIR\" VLCRD*"
     echo "log-new C:\\logs\\rcpcv.log rcpcv"
     echo "log-new C:\\logs\\smfk32.log smfk32"
 }

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Whole sessions of the real plug-in in the stand-in host under Wine, once in the default locale
-# (code page 1252) and once in Japanese with the host, the plug-in and the songs in folders
-# whose names hold 0x5C trail bytes: start, chained conversion, cache hits and eviction, the
-# fallbacks when a converter fails, the menu, the settings dialog, close and reopen, the exit
-# item and the stop; a second host process refused meanwhile. One prefix per locale.
-# One ok/FAIL line per check, then "N passed, N failed".   Usage: tests/wine/session.sh [build]
+# (code page 1252, the songs in a folder whose name holds a space) and once in Japanese with
+# the host, the plug-in and the songs in folders whose names hold 0x5C trail bytes: start,
+# chained conversion, cache hits and eviction, the fallbacks when a converter fails, the menu,
+# the settings dialog, close and reopen, the exit item and the stop; a second host process
+# refused meanwhile. One prefix per locale.
+# One ok/FAIL line per check, then "N passed, N failed".
+# Usage: tests/wine/session.sh   (the build that wine-env.sh chooses)
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/wine/wine-env.sh"
 . "$ROOT/tests/wine/session-steps.sh"
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
 vlc_pick_wine "$ROOT" || { echo "0 passed, 1 failed"; exit 1; }
-BUILD=$(cd "${1:-$VLC_WIN_BUILD}" && pwd) || { echo "0 passed, 1 failed"; exit 1; }
+vlc_describe_wine "$ROOT" "whole sessions"
+BUILD=$VLC_WIN_BUILD
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 passed=0 failed=0
@@ -56,10 +59,13 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     vlc_new_prefix "$(mktemp -d /tmp/vellacord-session.XXXXXX)"
     DRIVE=$WINEPREFIX/drive_c
     mkdir -p "$DRIVE/stage"
-    cp "$BUILD/ORVO.exe" "$BUILD/Vellacord.dll" "$BUILD/standins/rcpcv/rcpcv.dll" "$BUILD/standins/smfk32/smfk32.dll" "$DRIVE/stage/"
+    # The stand-in converters, test doubles by their built names, go in under the real names.
+    cp "$BUILD/ORVO.exe" "$BUILD/Vellacord.dll" "$DRIVE/stage/"
+    cp "$BUILD/standins/rcpcv/rcpcv-double.dll" "$DRIVE/stage/rcpcv.dll"
+    cp "$BUILD/standins/smfk32/smfk32-double.dll" "$DRIVE/stage/smfk32.dll"
     python3 "$ROOT/tests/samples/make-samples.py" "$DRIVE/stage"
     # Folders made by a process of this locale's code page, so their names are its bytes.
-    local f steps=("acp" "mkdir $DIR" "mkdir $SONGDIR")
+    local f steps=("acp" "mkdir \"$DIR\"" "mkdir \"$SONGDIR\"")
     for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do steps+=("copy C:\\stage\\$f \"$DIR\\$f\""); done
     for f in song.rcp tune.mid A.mid B.mid C.mid D.MID; do
         steps+=("copy C:\\stage\\demo.${f##*.} \"$SONGDIR\\$f\"")
@@ -75,7 +81,7 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     ini "$udir/Vellacord.ini" "[Vellacord]" "Cache=3" "RCPCV=1" "SMFKnife=1" "SMFKConfig=$CFG"
     SONGS=("$rcp" "$mid") TRACKS=("$rcp" "$mid" "$other") SELECT=2 CACHE_EDIT=4 SECOND=1 REOPEN=1 UNPIN=1 SHOT=
     vlc_session_steps >"$DRIVE/A.steps"
-    printf '%s\n' "load $DIR\\Vellacord.dll" "decline 3341" run abort 'touch C:\second-done' >"$DRIVE/second.steps"
+    printf '%s\n' "load \"$DIR\\Vellacord.dll\"" "decline 3341" run abort 'touch C:\second-done' >"$DRIVE/second.steps"
     rm -f "$DRIVE/first-running" "$DRIVE/second-done"
     host A &
     local first=$! i
@@ -140,9 +146,9 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 
     # ---- B: only SMF Knife, cache 2: eviction, a hit moving to the front, .MID, .rcp untouched ----
     ini "$udir/Vellacord.ini" "[Vellacord]" "Cache=2" "RCPCV=0" "SMFKnife=1" "SMFKConfig=$CFG"
-    steps=("load $DIR\\Vellacord.dll" run)
-    for f in A.mid B.mid C.mid "list $DIR VLCRD*" B.mid "list $DIR VLCRD*" D.MID song.rcp; do
-        case $f in list*) steps+=("$f") ;; *) steps+=("echo == $f" "play-keep $SONGDIR\\$f" "log-new C:\\logs\\smfk32.log smfk32") ;; esac
+    steps=("load \"$DIR\\Vellacord.dll\"" run)
+    for f in A.mid B.mid C.mid list B.mid list D.MID song.rcp; do
+        case $f in list) steps+=("list \"$DIR\" VLCRD*") ;; *) steps+=("echo == $f" "play-keep \"$SONGDIR\\$f\"" "log-new C:\\logs\\smfk32.log smfk32") ;; esac
     done
     printf '%s\n' "${steps[@]}" abort >"$DRIVE/B.steps"
     host B
@@ -158,8 +164,8 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 
     # ---- C: a fresh object, both on, cache 2: the chained example; SMF Knife failing ----
     ini "$udir/Vellacord.ini" "[Vellacord]" "Cache=2" "RCPCV=1" "SMFKnife=1" "SMFKConfig=$CFG"
-    printf '%s\n' "keep-folder C:\\kept" "load $DIR\\Vellacord.dll" run "echo == rcp" "play-keep $rcp" "log-new C:\\logs\\smfk32.log smfk32" \
-        "echo == mid" "play-keep $mid" abort "list $DIR VLCRD*" >"$DRIVE/C.steps"
+    printf '%s\n' "keep-folder C:\\kept" "load \"$DIR\\Vellacord.dll\"" run "echo == rcp" "play-keep \"$rcp\"" "log-new C:\\logs\\smfk32.log smfk32" \
+        "echo == mid" "play-keep \"$mid\"" abort "list \"$DIR\" VLCRD*" >"$DRIVE/C.steps"
     host C
     sect C 1 | grep -qxF "open: result=${V}1.mid same-pointer=no" && has C "exit 0" && ! grep -q FAIL "$OUT/C.txt" && midi_ok
     check "$L: cache 2, both on: the host gets VLCRD1.mid, a valid SMF" $?
@@ -170,9 +176,9 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 
     # ---- D: RCPCV writing nothing, no configuration ----
     ini "$udir/Vellacord.ini" "[Vellacord]" "Cache=2" "RCPCV=1" "SMFKnife=1"
-    printf '%s\n' "keep-folder C:\\kept" "load $DIR\\Vellacord.dll" run "echo == rcp" "play-keep $rcp" "log-new C:\\logs\\rcpcv.log rcpcv" \
-        "echo == rcp" "play-keep $rcp" "log-new C:\\logs\\rcpcv.log rcpcv" "echo == mid" "play-keep $mid" \
-        "echo == mid" "play-keep $mid" "log-new C:\\logs\\smfk32.log smfk32" abort >"$DRIVE/D.steps"
+    printf '%s\n' "keep-folder C:\\kept" "load \"$DIR\\Vellacord.dll\"" run "echo == rcp" "play-keep \"$rcp\"" "log-new C:\\logs\\rcpcv.log rcpcv" \
+        "echo == rcp" "play-keep \"$rcp\"" "log-new C:\\logs\\rcpcv.log rcpcv" "echo == mid" "play-keep \"$mid\"" \
+        "echo == mid" "play-keep \"$mid\"" "log-new C:\\logs\\smfk32.log smfk32" abort >"$DRIVE/D.steps"
     host D VLC_RCPCV_STEER=write-nothing
     sect D 1 | grep -qxF "open: result=$rcp same-pointer=yes" && sect D 2 | grep -qxF "open: result=$rcp same-pointer=yes" &&
         sect D 2 | grep -q '^rcpcv: rcpcvSaveSMF('
@@ -188,7 +194,7 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 }
 
 start=$(date +%s)
-locale_pass "default" C.UTF-8 1252 'C:\Vellacord' 'C:\Songs' 'C:\cfg\café.cfg'
+locale_pass "default" C.UTF-8 1252 'C:\Vellacord' 'C:\My Songs' 'C:\cfg\café.cfg'
 if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     locale_pass "ja_JP" ja_JP.UTF-8 932 'C:\ソフト表' 'C:\曲ソ表' 'C:\cfg\表ソ.cfg'
 else

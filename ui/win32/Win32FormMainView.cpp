@@ -72,7 +72,7 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
 
 class Win32FormMainView final : public ui::IFormMainView {
   public:
-    explicit Win32FormMainView(ui::IFormMainEvents& events);
+    Win32FormMainView(ui::IFormMainEvents& events, HWND owner);
     ~Win32FormMainView() override;
     Win32FormMainView(const Win32FormMainView&) = delete;
     Win32FormMainView& operator=(const Win32FormMainView&) = delete;
@@ -127,7 +127,7 @@ class Win32FormMainView final : public ui::IFormMainView {
 
 int liveViews = 0;
 
-Win32FormMainView::Win32FormMainView(ui::IFormMainEvents& events) : events_(events) {
+Win32FormMainView::Win32FormMainView(ui::IFormMainEvents& events, HWND owner) : events_(events) {
     const HINSTANCE instance = ThisInstance();
     if (liveViews++ == 0) {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
@@ -152,8 +152,9 @@ Win32FormMainView::Win32FormMainView(ui::IFormMainEvents& events) : events_(even
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // Owned by the player's window: in front of it, and no task-bar button of its own.
     form_ = CreateWindowExW(exStyle, ui::win32::kFormClassName, W(From932(ui::kFormLayoutCaption)),
-                            style, x, y, width, height, nullptr, nullptr, instance, this);
+                            style, x, y, width, height, owner, nullptr, instance, this);
     // The frame may come out other than asked for (themes, a window manager): fix the client.
     RECT client;
     GetClientRect(form_, &client);
@@ -389,6 +390,7 @@ LRESULT CALLBACK Win32FormMainView::GroupBoxProc(HWND hwnd, UINT msg, WPARAM wPa
 
 }  // namespace
 
-std::unique_ptr<ui::IFormMainView> ui::MakeFormMainView(ui::IFormMainEvents& events) {
-    return std::make_unique<Win32FormMainView>(events);
+std::unique_ptr<ui::IFormMainView> ui::MakeFormMainView(ui::IFormMainEvents& events,
+                                                        platform::Handle owner) {
+    return std::make_unique<Win32FormMainView>(events, reinterpret_cast<HWND>(owner));
 }

@@ -28,14 +28,14 @@ class ForwardingPlatform : public platform::IPlatform {
                    std::uint32_t type, unsigned codePage) override {
         return target_.MessageBox(owner, text, caption, type, codePage);
     }
-    Handle LoadLibrary(const std::string& fileName) override {
-        return target_.LoadLibrary(fileName);
-    }
+    Handle LoadLibrary(const std::string& path) override { return target_.LoadLibrary(path); }
     void* GetProcAddress(Handle module, const std::string& name) override {
         return target_.GetProcAddress(module, name);
     }
     bool FreeLibrary(Handle module) override { return target_.FreeLibrary(module); }
     Handle ThisModule() override { return target_.ThisModule(); }
+    std::string ModuleFileName(Handle module) override { return target_.ModuleFileName(module); }
+    std::string SystemDirectory() override { return target_.SystemDirectory(); }
     std::uint32_t RegisterWindowMessage(const std::string& name) override {
         return target_.RegisterWindowMessage(name);
     }

@@ -1,5 +1,6 @@
 // A platform for the Wine test program: the real Win32 one, except that message boxes and
-// beeps are recorded instead of shown, so that no run waits for a click.
+// beeps are recorded instead of shown, so that no run waits for a click, and that the paths
+// libraries are loaded from are recorded.
 #pragma once
 
 #include <string>
@@ -17,7 +18,12 @@ class RecordingPlatform final : public ForwardingPlatform {
     };
     std::vector<Box> boxes;
     int beeps = 0;
+    std::vector<std::string> loads;
 
+    Handle LoadLibrary(const std::string& path) override {
+        loads.push_back(path);
+        return ForwardingPlatform::LoadLibrary(path);
+    }
     void MessageBeep(std::uint32_t) override { ++beeps; }
     int MessageBox(platform::Handle, const std::string& text, const std::string& caption,
                    std::uint32_t type, unsigned codePage) override {

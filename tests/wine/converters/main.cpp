@@ -171,14 +171,25 @@ void RcpcvChecks(RecordingPlatform& os) {
     }
 
     {
+        // Only in the current folder (where the user last browsed): never loaded, since only
+        // full paths of the program's, the plug-in's and the system folder are tried.
         rcpcv.Reset("");
         os.boxes.clear();
-        Check(wintest::RenameFile(dir + "rcpcv.dll", dir + "rcpcv.away"), "rcpcv: library hidden");
+        os.loads.clear();
+        const std::string browsed = dir + "browsed\\";
+        Check(wintest::MakeFolder(browsed) &&
+                  wintest::RenameFile(dir + "rcpcv.dll", browsed + "rcpcv.dll"),
+              "rcpcv: library moved into the current folder");
+        const std::string before = os.GetCurrentDirectory();
+        os.SetCurrentDirectory(browsed);
         TRCPCV binding;
         binding.SetEnabled(true);
         Check(!binding.Enabled && os.boxes.empty() && rcpcv.Lines().empty(),
-              "rcpcv: missing library switches off silently");
-        wintest::RenameFile(dir + "rcpcv.away", dir + "rcpcv.dll");
+              "rcpcv: a library only in the current folder is not loaded; off, silently");
+        CheckLines(os.loads, {dir + "rcpcv.dll", os.SystemDirectory() + "\\rcpcv.dll"},
+                   "rcpcv: tried by full path beside the program, then in the system folder");
+        os.SetCurrentDirectory(before);
+        wintest::RenameFile(browsed + "rcpcv.dll", dir + "rcpcv.dll");
     }
 }
 

@@ -164,7 +164,7 @@ bool FileThere(const char* path) {
 int main(int argc, char** argv) {
     using ui::win32::ControlId;
     Presenter presenter;
-    std::unique_ptr<ui::IFormMainView> view = ui::MakeFormMainView(presenter);
+    std::unique_ptr<ui::IFormMainView> view = ui::MakeFormMainView(presenter, 0);
     presenter.view = view.get();
     const HWND form = reinterpret_cast<HWND>(view->Window());
     Check(IsWindow(form) && !IsWindowVisible(form), "the window is built hidden");
