@@ -178,6 +178,33 @@ void RcpcvChecks(HMODULE module) {
               c.convert(nullptr, 2, nullptr, 0, 0) == 0,
           "rcpcv: a MIDI file, no file, a cut song, an unknown mode and no path make no object");
 
+    // A control file named by the song is found beside it whatever the case of its letters
+    // (and, under code page 932, with a trail byte 0x5C in its name); its setup messages
+    // begin with a GS reset.
+    const std::string reset("\xF0\x0A\x41\x10\x42\x12\x40\x00\x7F\x00\x41\xF7", 12);
+    const bool dbcs = GetACP() == 932;
+    std::string named = Read(song);
+    named.replace(0x1D6, 16,
+                  std::string(dbcs ? "\x83\x5C"
+                                     "ETUP.GSD"
+                                   : "SETUP.GSD")
+                      .append(16, ' '),
+                  0, 16);
+    Write(work + "named.rcp", named);
+    std::string gsd(0xA71, '\0');
+    gsd.replace(0, 13, "COME ON MUSIC");
+    gsd.replace(0x0E, 14, "GS CONTROL 1.0");
+    Write(work + (dbcs ? "\x83\x5C"
+                         "etup.gsd"
+                       : "Setup.gsd"),
+          gsd);
+    const uint32_t withSetup = c.convert((work + "named.rcp").c_str(), 2, nullptr, 0, 0);
+    const auto* setupBytes = static_cast<const char*>(c.smf(withSetup));
+    Check(
+        setupBytes && std::string(setupBytes, c.length(withSetup)).find(reset) != std::string::npos,
+        "rcpcv: the control file the song names is found beside it in another letter case");
+    c.remove(withSetup);
+
     const std::string songBytes = Read(song);
     const uint32_t buffered = c.fromBuffer(songBytes.data(), songBytes.size(), 2, nullptr, 0);
     Check(buffered != 0 && c.length(buffered) > 14 && c.fromBuffer(nullptr, 5, 2, nullptr, 0) == 0,
