@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, both Windows builds, and the Wine suite in two locales.
+# Every test: native unit tests, the Windows build (and the 64-bit one where the Wine runs use
+# it, see tests/wine/wine-env.sh), and the Wine suite in two locales.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
