@@ -45,7 +45,10 @@ fuzz() {
 stage "fuzzing, short seeded run" fuzz
 stage "win32 build (Vellacord.dll, ORVO.exe)" win win32
 vlc_uses_win64 && stage "win64 build (for 64-bit Wine)" win win64
-stage "Wine suite" tests/wine/run.sh
+# The summary names the build and the Wine the suite ran, as the suite itself does.
+WINE_SUITE="Wine suite"
+vlc_pick_wine "$ROOT" 2>/dev/null && WINE_SUITE=$(vlc_describe_wine "$ROOT")
+stage "$WINE_SUITE" tests/wine/run.sh
 
 echo "=== summary"
 printf '%s\n' "${RESULTS[@]}"
