@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, the converters against independent readers, both Windows builds,
-# the Wine suite in two locales, and the release package.
+# Every test: native unit tests, the converters against independent readers, the Windows build
+# (and the 64-bit one where the Wine runs use it, see tests/wine/wine-env.sh), the Wine suite in
+# two locales, and the release package.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -47,7 +48,10 @@ fuzz() {
 stage "fuzzing, short seeded run" fuzz
 stage "win32 build (Vellacord.dll, ORVO.exe)" win win32
 vlc_uses_win64 && stage "win64 build (for 64-bit Wine)" win win64
-stage "Wine suite" tests/wine/run.sh
+# The summary names the build and the Wine the suite ran, as the suite itself does.
+WINE_SUITE="Wine suite"
+vlc_pick_wine "$ROOT" 2>/dev/null && WINE_SUITE=$(vlc_describe_wine "$ROOT")
+stage "$WINE_SUITE" tests/wine/run.sh
 package() { scripts/package.sh && tests/package/run.sh; }
 stage "release package (dist/Vellacord-<version>-win32.zip) and its check" package
 
