@@ -104,3 +104,9 @@ printf '%-44s %10s %8s  %s\n' "start: _pinRun / bare client" "$start_ratio" "2" 
 printf '%-44s %10s %8s  %s\n' "memory: private bytes, 10,000 vs 100 plays" "$growth" "1%" "$(verdict "$growth" 1)"
 echo "details:"
 grep '^bench: ' transcript.txt | sed 's/^bench: /  /'
+
+# The converter core on its own, natively (plain -O2 builds): song conversion against the
+# reference reader, time per MB and peak memory; post-processing time per MB.
+echo "converters (native, -O2):"
+"$root/scripts/bench-converters.sh" 2>&1 | sed 's/^/  /'
+"$root/scripts/bench-knife.sh" 2>&1 | grep -v 'building' | sed 's/^/  /'
