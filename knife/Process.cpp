@@ -39,6 +39,7 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
     reached(20);
 
     Report lines;
+    if (bytes.macBinaryCut) lines.lines.push_back("Mac: 128-byte MacBinary header cut");
     const ChannelSet rhythm = RhythmChannels(file, config);
     ApplyDirectives(file, config, rhythm, lines);
     reached(35);

@@ -43,7 +43,7 @@ Bytes Unwrap(const uint8_t* data, size_t size, bool macCut) {
             throw Error(Failure::NotSmf,
                         "a MacBinary header stands before the MIDI data (the Mac option cuts it)");
         }
-        return {data + kMacBinaryHeader, size - kMacBinaryHeader};
+        return {data + kMacBinaryHeader, size - kMacBinaryHeader, true};
     }
     throw Error(Failure::NotSmf, "not a Standard MIDI File (no MThd header)");
 }

@@ -10,6 +10,7 @@ namespace knife {
 struct Bytes {
     const uint8_t* data = nullptr;
     size_t size = 0;
+    bool macBinaryCut = false;  // a MacBinary header stood in front and was cut off
 };
 
 // The bytes from "MThd" on. A MacBinary header is cut only when `macCut` is set; without it

@@ -80,10 +80,8 @@ vlc_demo_knife() {
             if cmp -s "$DRIVE/check/$n-$song.mid" "$DRIVE/kept-knife/$kept"; then
                 echo "   what it changed (vellacord-convert on $input gives the same bytes):"
                 echo "$report" | sed '/^$/d; s/^/     /'
-                local at
-                at=$(LC_ALL=C grep -obUa MThd "$DRIVE/Songs/$song" | head -1 | cut -d: -f1)
-                [ "${at:-0}" != 0 ] && [ "$label" = Mac ] &&
-                    echo "     Mac: the input's first $at bytes (a MacBinary header) were cut; the file the host got starts with \"$(head -c 4 "$DRIVE/kept-knife/$kept")\""
+                [ "$label" = Mac ] &&
+                    echo "     the file the host got starts with \"$(head -c 4 "$DRIVE/kept-knife/$kept")\""
             else
                 echo "   FAIL vellacord-convert on $input does not give the plug-in's bytes:"
                 echo "$report" | sed 's/^/     /'

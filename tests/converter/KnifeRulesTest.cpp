@@ -66,8 +66,10 @@ TEST(Knife, FindsTheSongInsideRmidAndMacBinaryAndRefusesTheRest) {
     mac[1] = 4;
     Append(mac, kSong);
     Append(mac, {0xDE, 0xAD});  // a resource fork after the data is no concern
-    EXPECT_EQ(Describe(Processed(mac, "", With(&knife::Options::macCut)).tracks[1]),
+    knife::Report macReport;
+    EXPECT_EQ(Describe(Processed(mac, "", With(&knife::Options::macCut), &macReport).tracks[1]),
               Describe(smf::Read(kSong).tracks[1]));
+    EXPECT_EQ(macReport.lines, std::vector<std::string>{"Mac: 128-byte MacBinary header cut"});
     EXPECT_EQ(FailureOf(mac), knife::Failure::NotSmf);
 
     Bytes format2 = kSong;
