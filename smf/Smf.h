@@ -23,8 +23,8 @@ struct Event {
     uint8_t metaType = 0;
     std::vector<uint8_t> data;
 
-    int channel() const { return status & 0x0F; }       // channel messages only
-    int kind() const { return status & 0xF0; }          // 0x80 note off ... 0xE0 pitch bend
+    int channel() const { return status & 0x0F; }  // channel messages only
+    int kind() const { return status & 0xF0; }     // 0x80 note off ... 0xE0 pitch bend
     bool isChannel() const { return status >= 0x80 && status < 0xF0; }
     bool isMeta() const { return status == 0xFF; }
     bool isSysEx() const { return status == 0xF0 || status == 0xF7; }
@@ -44,7 +44,7 @@ struct File {
 // Raised by the reader for anything that is not a well-formed Standard MIDI File, and by the
 // writer for a model it cannot encode (ticks out of order, a value out of range).
 class FormatError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -57,6 +57,8 @@ std::vector<uint8_t> Write(const File& file);
 // running status with no status before it, or a track count that does not match raise
 // FormatError with a short English reason. Bounded work: never reads past `size`.
 File Read(const uint8_t* data, size_t size);
-inline File Read(const std::vector<uint8_t>& bytes) { return Read(bytes.data(), bytes.size()); }
+inline File Read(const std::vector<uint8_t>& bytes) {
+    return Read(bytes.data(), bytes.size());
+}
 
 }  // namespace smf
