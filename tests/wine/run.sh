@@ -27,49 +27,56 @@ REFUSAL='Vellacord
 対応版をお使いください'
 REFUSAL_HEX=$(printf '%s' "$REFUSAL" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
 
-# --- Binary contract of the product DLL -------------------------------------------------------
+# --- Binary contracts, read from the 32-bit images --------------------------------------------
+exports_of() {  # the export names of a PE image, sorted, on one line
+    i686-w64-mingw32-objdump -p "$1" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+        sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' '
+}
+foreign_imports() {  # foreign_imports IMAGE ALLOWED-PATTERN: the imported DLLs not allowed
+    local imports
+    imports=$(i686-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+    if [ -z "$imports" ]; then echo "no import table"; return; fi
+    echo "$imports" | grep -vxE "$2" | tr '\n' ' '
+}
+# Calling conventions, read from the 32-bit symbol tables: a stdcall name carries the bytes its
+# callee removes ("@8"), a cdecl one carries none. Wrong conventions crash only on a 32-bit run,
+# which the machine may not be able to make.
+decorations() {  # decorations LABEL IMAGE SYMBOL...
+    local label=$1 file=$2 table sym missing=
+    shift 2
+    table=$(i686-w64-mingw32-objdump -t "$file" 2>/dev/null | awk '{print $NF}')
+    for sym; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
+    [ -z "$missing" ]
+    check "$label" $? "missing:$missing"
+}
+
 contract() {
-    local dll=$ROOT/build/win32/Vellacord.dll dump exports imports bad
+    local dll=$ROOT/build/win32/Vellacord.dll exports bad entry
     if [ ! -f "$dll" ]; then fail "contract" "build/win32/Vellacord.dll missing"; return; fi
-    dump=$(i686-w64-mingw32-objdump -p "$dll")
-    echo "$dump" | grep -q 'file format pei-i386'
+    i686-w64-mingw32-objdump -p "$dll" | grep -q 'file format pei-i386'
     check "contract: 32-bit PE" $? "not a pei-i386 image"
-    exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-        sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+    exports=$(exports_of "$dll")
     [ "$exports" = "_pinAbort _pinOpenPlayFile _pinRun " ]
     check "contract: exports exactly _pinAbort _pinOpenPlayFile _pinRun" $? "exports: $exports"
-    imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-    bad=$(echo "$imports" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|comdlg32\.dll|comctl32\.dll' | tr '\n' ' ')
-    [ -n "$imports" ] && [ -z "$bad" ]
-    check "contract: imports only system DLLs" $? "not allowed: ${bad:-no import table}"
-
-    # Calling conventions, read from the 32-bit symbol tables: a stdcall name carries the bytes
-    # its callee removes ("@8"), a cdecl one carries none. Wrong conventions crash only on a
-    # 32-bit run, which this machine may not be able to make.
-    local file sym missing
+    bad=$(foreign_imports "$dll" 'kernel32\.dll|msvcrt\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|ole32\.dll|oleaut32\.dll|shell32\.dll|comdlg32\.dll|comctl32\.dll')
+    [ -z "$bad" ]
+    check "contract: imports only system DLLs" $? "not allowed: $bad"
     for entry in "Vellacord.dll:_pinRun _pinAbort _pinOpenPlayFile __ZN9TSMFKnife16ProgressCallbackEij@8 __ZN6TRCPCV16ProgressCallbackEPKv@4" \
         "standins/smfk32/smfk32-double.dll:_SmfkConvert@28" \
         "standins/rcpcv/rcpcv-double.dll:_rcpcvConvertFile@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4" \
         "ORVO.exe:__ZN4host10PluginHost11HostVersionEv@4 __ZN4host10PluginHost14AcceptsVersionEi@8 __ZN4host10PluginHost7DeclineEv@4 __ZN4host10PluginHost14PluginFileNameEv@4 __ZN4host10PluginHost11PluginOwnerEv@4"; do
-        file=$ROOT/build/win32/${entry%%:*} missing=
-        local table
-        table=$(i686-w64-mingw32-objdump -t "$file" 2>/dev/null | awk '{print $NF}')
-        for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
-        [ -z "$missing" ]
-        check "contract: calling conventions in ${entry%%:*}" $? "missing:$missing"
+        decorations "contract: calling conventions in ${entry%%:*}" "$ROOT/build/win32/${entry%%:*}" ${entry#*:}
     done
 }
 
-# --- Binary contract of the real converter libraries -----------------------------------------
-# Exactly the plain and underscore names, stdcall decorations behind them, system imports only.
+# The real converter libraries: exactly the plain and underscore names, stdcall decorations
+# behind them, system imports only.
 library_contract() {
-    local name dll dump exports want imports bad file=$ROOT/build/win32
+    local name dll exports want bad entry folder=$ROOT/build/win32
     for name in rcpcv smfk32; do
-        dll=$file/$name.dll
+        dll=$folder/$name.dll
         if [ ! -f "$dll" ]; then fail "contract: $name.dll" "build/win32/$name.dll missing"; continue; fi
-        dump=$(i686-w64-mingw32-objdump -p "$dll")
-        exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-            sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+        exports=$(exports_of "$dll")
         case $name in
             rcpcv) want="rcpcvConvertFile rcpcvConvertFileFromBuffer rcpcvDeleteObject rcpcvGetCopyright rcpcvGetOriginalFileType rcpcvGetSMF rcpcvGetSMFLength rcpcvGetVersionMajor rcpcvGetVersionMinor rcpcvSaveSMF" ;;
             smfk32) want="GetSmfkVersion SmfkConvert" ;;
@@ -77,19 +84,13 @@ library_contract() {
         want=$(printf '%s\n' $want | sed 'p;s/^/_/' | sort | tr '\n' ' ')
         [ "$exports" = "$want" ]
         check "contract: $name.dll exports exactly the plain and underscore names" $? "exports: $exports"
-        imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-        bad=$(echo "$imports" | grep -vxE 'kernel32\.dll|msvcrt\.dll|user32\.dll|advapi32\.dll' | tr '\n' ' ')
-        [ -n "$imports" ] && [ -z "$bad" ]
-        check "contract: $name.dll imports only system DLLs" $? "not allowed: ${bad:-no import table}"
+        bad=$(foreign_imports "$dll" 'kernel32\.dll|msvcrt\.dll|user32\.dll|advapi32\.dll')
+        [ -z "$bad" ]
+        check "contract: $name.dll imports only system DLLs" $? "not allowed: $bad"
     done
-    local entry sym missing table
     for entry in "rcpcv.dll:_rcpcvConvertFile@20 _rcpcvConvertFileFromBuffer@20 _rcpcvSaveSMF@8 _rcpcvDeleteObject@4 _rcpcvGetSMF@4 _rcpcvGetSMFLength@4 _rcpcvGetOriginalFileType@4 _rcpcvGetVersionMajor@0 _rcpcvGetVersionMinor@0 _rcpcvGetCopyright@0" \
         "smfk32.dll:_SmfkConvert@28 _GetSmfkVersion@0"; do
-        missing=
-        table=$(i686-w64-mingw32-objdump -t "$file/${entry%%:*}" 2>/dev/null | awk '{print $NF}')
-        for sym in ${entry#*:}; do grep -qxF -- "$sym" <<<"$table" || missing="$missing $sym"; done
-        [ -z "$missing" ]
-        check "contract: calling conventions in the real ${entry%%:*}" $? "missing:$missing"
+        decorations "contract: calling conventions in the real ${entry%%:*}" "$folder/${entry%%:*}" ${entry#*:}
     done
 }
 
