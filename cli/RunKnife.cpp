@@ -15,11 +15,6 @@
 namespace cli {
 namespace {
 
-int Fail(const std::string& file, const std::string& what) {
-    std::fprintf(stderr, "vellacord-convert: %s: %s\n", file.c_str(), what.c_str());
-    return kExitFailed;
-}
-
 bool IsSong(const std::vector<uint8_t>& bytes) {
     try {
         rcp::Inspect(bytes.data(), bytes.size());
@@ -27,16 +22,6 @@ bool IsSong(const std::vector<uint8_t>& bytes) {
     } catch (const std::exception&) {
         return false;
     }
-}
-
-std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
-    rcp::Options options;
-    options.endlessLoopPasses = arguments.loops;
-    options.controlFiles = arguments.controlFiles;
-    options.readControlFile = [&](const std::string& storedName) {
-        return ReadFileBeside(arguments.song, storedName);
-    };
-    return smf::Write(rcp::Convert(song.data(), song.size(), options));
 }
 
 }  // namespace

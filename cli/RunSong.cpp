@@ -7,14 +7,21 @@
 #include "rcp/Convert.h"
 
 namespace cli {
-namespace {
 
 int Fail(const std::string& file, const std::string& what) {
     std::fprintf(stderr, "vellacord-convert: %s: %s\n", file.c_str(), what.c_str());
     return kExitFailed;
 }
 
-}  // namespace
+std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+    rcp::Options options;
+    options.endlessLoopPasses = arguments.loops;
+    options.controlFiles = arguments.controlFiles;
+    options.readControlFile = [&](const std::string& storedName) {
+        return ReadFileBeside(arguments.song, storedName);
+    };
+    return smf::Write(rcp::Convert(song.data(), song.size(), options));
+}
 
 int RunConvert(const Arguments& arguments) {
     std::vector<uint8_t> song;
@@ -25,13 +32,7 @@ int RunConvert(const Arguments& arguments) {
     }
     std::vector<uint8_t> midi;
     try {
-        rcp::Options options;
-        options.endlessLoopPasses = arguments.loops;
-        options.controlFiles = arguments.controlFiles;
-        options.readControlFile = [&](const std::string& storedName) {
-            return ReadFileBeside(arguments.song, storedName);
-        };
-        midi = smf::Write(rcp::Convert(song.data(), song.size(), options));
+        midi = ConvertSong(arguments, song);
     } catch (const std::bad_alloc&) {
         return Fail(arguments.song, "out of memory");
     } catch (const std::exception& error) {
