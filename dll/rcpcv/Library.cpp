@@ -9,6 +9,7 @@
 
 #include "dll/common/FileAccess.h"
 #include "dll/common/Guard.h"
+#include "dll/common/ProgressSteps.h"
 #include "dll/rcpcv/HandleRegistry.h"
 #include "dll/rcpcv/rcpcv.h"
 #include "rcp/Convert.h"
@@ -44,28 +45,28 @@ std::int32_t FileType(rcp::SongInfo::Variant variant) {
     return 0;
 }
 
-// Forwards the converter's percentages to the caller's callback: clamped to 0..100, each value
-// once and never one lower than the last, so that a counter display only moves forward.
+// Forwards the converter's percentages to the caller's callback in the library's record.
 class Progress {
   public:
     Progress(RcpcvProgressCallback callback, std::uint32_t user) : callback_(callback) {
         record_.size = sizeof record_;
         record_.reserved = 0;
-        record_.percent = -1;
+        record_.percent = 0;
         record_.user = user;
     }
 
     bool Report(int percent) {
         if (!callback_) return true;
-        percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-        if (percent <= record_.percent) return true;
-        record_.percent = percent;
+        const auto next = steps_.Next(percent);
+        if (!next) return true;
+        record_.percent = *next;
         return callback_(&record_) != 0;
     }
 
   private:
     RcpcvProgressCallback callback_;
     RcpcvProgress record_;
+    dllfront::ProgressSteps steps_;
 };
 
 // Converts `song` and registers the result; 0 on any failure, the caller's stop included.

@@ -9,6 +9,7 @@
 
 #include "dll/common/FileAccess.h"
 #include "dll/common/Guard.h"
+#include "dll/common/ProgressSteps.h"
 #include "dll/smfk32/smfk32.h"
 #include "knife/Config.h"
 #include "knife/Knife.h"
@@ -19,8 +20,7 @@ namespace {
 constexpr std::size_t kSourceLimit = 64u << 20;
 constexpr std::size_t kConfigLimit = 1u << 20;
 
-// Forwards the post-processor's percentages to the caller: clamped to 0..100, each value once
-// and never one lower than the last.
+// Forwards the post-processor's percentages to the caller, with the record's owner word.
 class Progress {
   public:
     Progress(SmfkProgressCallback callback, std::uint32_t owner)
@@ -28,16 +28,14 @@ class Progress {
 
     bool Report(int percent) {
         if (!callback_) return true;
-        percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-        if (percent <= last_) return true;
-        last_ = percent;
-        return callback_(percent, owner_) != 0;
+        const auto next = steps_.Next(percent);
+        return !next || callback_(*next, owner_) != 0;
     }
 
   private:
     SmfkProgressCallback callback_;
     std::uint32_t owner_;
-    int last_ = -1;
+    dllfront::ProgressSteps steps_;
 };
 
 std::int32_t Run(const char* source, const char* dest, const char* config,
