@@ -32,41 +32,36 @@ foreach(suite converters dialog)
 endforeach()
 
 # The converter libraries and the command line, from the portable converter core.
-if(VLC_CONVERTER_SOURCES)
-  add_library(converter_core STATIC ${VLC_CONVERTER_SOURCES})
-  target_include_directories(converter_core PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(converter_core PRIVATE ${VLC_WIN32_FLAGS})
-  foreach(library rcpcv smfk32)
-    if(EXISTS ${CMAKE_SOURCE_DIR}/dll/${library}/CMakeLists.txt)
-      add_subdirectory(dll/${library})
-    endif()
-  endforeach()
-  if(TARGET rcpcv_library AND TARGET smfk32_library)
-    add_subdirectory(tests/wine/libraries)
-  endif()
-  if(VLC_CLI_SOURCES)
-    add_executable(vellacord-convert ${VLC_CLI_SOURCES})
-    target_link_libraries(vellacord-convert PRIVATE converter_core)
-    target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
-    target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
-  endif()
-endif()
+add_library(converter_core STATIC ${VLC_CONVERTER_SOURCES})
+target_include_directories(converter_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(converter_core PRIVATE ${VLC_WIN32_FLAGS})
 
-# Version resources of everything built above that a user may get, each once its target exists.
-if(TARGET rcpcv_library)
-  vlc_add_version_resource(rcpcv_library DESCRIPTION "Vellacord RCP song converter library")
-endif()
-if(TARGET smfk32_library)
-  vlc_add_version_resource(smfk32_library DESCRIPTION "Vellacord SMF post-processor library")
-endif()
-if(TARGET vellacord-convert)
-  vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")
-endif()
+# A converter library over the core, as the plug-in loads it: exact stdcall export names, plain
+# and with a leading underscore, from its .def file; lands as build/<preset>/NAME.dll.
+function(vlc_converter_library name description)
+  set(target ${name}_library)
+  add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/dll/${name}/Library.cpp
+    ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_libraries(${target} PRIVATE converter_core)
+  target_compile_options(${target} PRIVATE ${VLC_WIN32_FLAGS})
+  target_link_options(${target} PRIVATE ${VLC_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+  vlc_add_version_resource(${target} DESCRIPTION "${description}")
+endfunction()
+vlc_converter_library(rcpcv "Vellacord RCP song converter library")
+vlc_converter_library(smfk32 "Vellacord SMF post-processor library")
+add_subdirectory(tests/wine/libraries)
+
+add_executable(vellacord-convert ${VLC_CLI_SOURCES})
+target_link_libraries(vellacord-convert PRIVATE converter_core)
+target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
+target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
+vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")
+
 # The stand-in converters say in their file properties what they are, so that nobody mistakes
 # one for the real library (the release package's check refuses them).
-foreach(double rcpcv smfk32 rcpcv_double smfk32_double)
-  if(TARGET ${double})
-    vlc_add_version_resource(${double}
-      DESCRIPTION "Test double of a converter library, for the Wine suite; not for installation")
-  endif()
+foreach(double rcpcv smfk32)
+  vlc_add_version_resource(${double}
+    DESCRIPTION "Test double of a converter library, for the Wine suite; not for installation")
 endforeach()
