@@ -28,8 +28,12 @@ class Stopped : public Error {
 };
 
 struct Options {
-    // How often a loop with count 0 (endless) plays before the conversion moves on.
+    // How often an endless loop (count 0, or 255 which songs use the same way) plays before the
+    // song fades out, or ends when there is no fade.
     int endlessLoopPasses = 2;
+    // Seconds over which a song with an endless loop fades to silence after its last pass, the
+    // loops playing on meanwhile; 0 ends such a song at the end of the last pass.
+    double fadeSeconds = 10.0;
     // Whether the CM6/GSD control files named by the song are looked for and sent as setup.
     bool controlFiles = true;
     // Returns the bytes of the control file the song names (its stored 8.3 name, code page 932),
@@ -38,6 +42,17 @@ struct Options {
         readControlFile;
     // Progress from 0 to 100; answering false stops the conversion (Stopped is raised).
     std::function<bool(int percent)> progress;
+};
+
+// How the converted file plays, in seconds through the tempo map.
+struct PlayingTime {
+    double seconds = 0;    // the whole file: setup, every pass and the fade included
+    bool endless = false;  // the song holds an endless loop
+    // One pass of the endless loop that ends last, when there is one.
+    std::optional<double> loopPassSeconds;
+    // Where the fade begins and ends, when the song fades.
+    std::optional<double> fadeStartSeconds;
+    std::optional<double> fadeEndSeconds;
 };
 
 // What `vellacord-convert --info` shows and the library's file-type query answers.
@@ -49,6 +64,8 @@ struct SongInfo {
     int tracks = 0;   // track records in the file
     std::vector<std::string> trackMemos;
     std::vector<size_t> trackEventCounts;  // stored events per track record
+    // Filled by Convert only; Inspect reads no further than the records.
+    std::optional<PlayingTime> playingTime;
 };
 
 const char* VariantName(SongInfo::Variant variant);
