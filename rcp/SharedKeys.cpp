@@ -1,53 +1,114 @@
 #include "rcp/SharedKeys.h"
 
 #include <algorithm>
-#include <tuple>
+#include <cstdint>
 
 namespace rcp {
 namespace {
 
 struct KeyEvent {
-    uint32_t tick;
-    int port, channel, key;
+    uint64_t where;  // tick, port, channel and key in one number, in that order of weight
     size_t track, index;
-
-    auto Where() const { return std::tie(tick, port, channel, key); }
 };
+
+// The releases' places, for asking cheaply whether anything is released at a given place: an
+// open-addressing table of at least twice their number of slots.
+class ReleaseTable {
+  public:
+    explicit ReleaseTable(const std::vector<KeyEvent>& offs) {
+        while ((size_t(1) << bits_) < 2 * offs.size()) ++bits_;
+        slots_.assign(size_t(1) << bits_, kEmpty);
+        for (const KeyEvent& off : offs) {
+            size_t slot = Start(off.where);
+            while (slots_[slot] != kEmpty && slots_[slot] != off.where) slot = Next(slot);
+            slots_[slot] = off.where;
+        }
+    }
+
+    bool Holds(uint64_t where) const {
+        for (size_t slot = Start(where); slots_[slot] != kEmpty; slot = Next(slot))
+            if (slots_[slot] == where) return true;
+        return false;
+    }
+
+  private:
+    static constexpr uint64_t kEmpty = ~uint64_t(0);  // no tick reaches 2^32
+    size_t Start(uint64_t where) const {
+        return size_t((where * 0x9E3779B97F4A7C15ull) >> (64 - bits_));  // the well-mixed top
+    }
+    size_t Next(size_t slot) const { return (slot + 1) & (slots_.size() - 1); }
+    int bits_ = 4;
+    std::vector<uint64_t> slots_;
+};
+
+// Calls `note` with the place of every note start and end of the track.
+template <typename Note>
+void ForEachNote(const smf::Track& track, Note note) {
+    int port = 0;
+    for (size_t index = 0; index < track.events.size(); ++index) {
+        const smf::Event& event = track.events[index];
+        if (event.isMeta() && event.metaType == 0x21 && event.data.size() == 1)
+            port = event.data[0];
+        if (event.kind() != 0x80 && event.kind() != 0x90) continue;
+        note(index, port & 3, event.channel(), event.kind() == 0x90 && event.data[1] > 0);
+    }
+}
 
 }  // namespace
 
 void HandOverSharedKeys(std::vector<smf::Track>& tracks) {
+    // Most songs give each channel to one track: nothing to look for then.
+    uint64_t seen = 0, shared = 0;
+    for (const smf::Track& track : tracks) {
+        uint64_t channels = 0;
+        ForEachNote(track, [&](size_t, int port, int channel, bool) {
+            channels |= uint64_t(1) << (port * 16 + channel);
+        });
+        shared |= seen & channels;
+        seen |= channels;
+    }
+    if (shared == 0) return;
     std::vector<KeyEvent> ons, offs;
     for (size_t track = 0; track < tracks.size(); ++track) {
-        int port = 0;
         const std::vector<smf::Event>& events = tracks[track].events;
-        for (size_t index = 0; index < events.size(); ++index) {
-            const smf::Event& event = events[index];
-            if (event.isMeta() && event.metaType == 0x21 && event.data.size() == 1)
-                port = event.data[0];
-            if (!event.isChannel() || (event.kind() != 0x80 && event.kind() != 0x90)) continue;
-            const bool on = event.kind() == 0x90 && event.data[1] > 0;
-            (on ? ons : offs)
-                .push_back({event.tick, port, event.channel(), event.data[0], track, index});
-        }
+        ForEachNote(tracks[track], [&](size_t index, int port, int channel, bool on) {
+            if ((shared >> (port * 16 + channel) & 1) == 0) return;
+            const uint64_t where = uint64_t(events[index].tick) << 32 | uint64_t(port) << 16 |
+                                   uint64_t(channel) << 8 | events[index].data[0];
+            (on ? ons : offs).push_back({where, track, index});
+        });
     }
-    const auto byWhere = [](const KeyEvent& a, const KeyEvent& b) { return a.Where() < b.Where(); };
+    // Only strikes where something is released matter, and only releases there: there are few.
+    const ReleaseTable releases(offs);
+    ons.erase(std::remove_if(ons.begin(), ons.end(),
+                             [&](const KeyEvent& on) { return !releases.Holds(on.where); }),
+              ons.end());
+    if (ons.empty()) return;
+    const auto byWhere = [](const KeyEvent& a, const KeyEvent& b) { return a.where < b.where; };
     std::sort(ons.begin(), ons.end(), byWhere);
-    std::stable_sort(offs.begin(), offs.end(), byWhere);
+    offs.erase(std::remove_if(offs.begin(), offs.end(),
+                              [&](const KeyEvent& off) {
+                                  return !std::binary_search(ons.begin(), ons.end(), off, byWhere);
+                              }),
+               offs.end());
+    std::sort(offs.begin(), offs.end(), byWhere);
 
     // For each track: the releases it loses, and those it gains before a strike of its own.
     std::vector<std::vector<bool>> leaving(tracks.size());
     std::vector<std::vector<std::pair<size_t, smf::Event>>> arriving(tracks.size());
     bool moved = false;
+    auto strikes = ons.begin();
     for (const KeyEvent& off : offs) {
-        const auto [first, last] = std::equal_range(ons.begin(), ons.end(), off, byWhere);
+        while (strikes != ons.end() && strikes->where < off.where) ++strikes;
+        auto last = strikes;
+        while (last != ons.end() && last->where == off.where) ++last;
         // A track that strikes the key again itself keeps its release where it is.
-        if (first == last ||
-            std::any_of(first, last, [&](const KeyEvent& on) { return on.track == off.track; }))
+        if (strikes == last ||
+            std::any_of(strikes, last, [&](const KeyEvent& on) { return on.track == off.track; }))
             continue;
         if (leaving[off.track].empty()) leaving[off.track].resize(tracks[off.track].events.size());
         leaving[off.track][off.index] = true;
-        arriving[first->track].push_back({first->index, tracks[off.track].events[off.index]});
+        arriving[strikes->track].push_back({strikes->index, tracks[off.track].events[off.index]});
         moved = true;
     }
     if (!moved) return;

@@ -122,7 +122,7 @@ class TrackConverter {
         // meta event, as players that know two ports expect; tracks that stay on port A carry
         // none. The marks are placed while merging so that a note struck on one port also ends
         // there.
-        std::sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
+        std::stable_sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
             return a.event.tick != b.event.tick ? a.event.tick < b.event.tick
                                                 : a.onIndex < b.onIndex;
         });
