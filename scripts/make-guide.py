@@ -191,15 +191,12 @@ def main(argv):
         contents += "  </UL>\n"
     with open(os.path.join(help_dir, "Vellacord.hhc"), "w", encoding=encoding) as out:
         out.write(sitemap(charset, contents))
-    grouped = {}
-    for word, local, heading in keywords:
-        grouped.setdefault(word, []).append((local, heading))
-    entries = ""
-    for word in sorted(grouped, key=str.lower):
-        pairs = "".join(f'<param name="Name" value="{html.escape(heading)}">'
-                        f'<param name="Local" value="{local}">' for local, heading in grouped[word])
-        entries += (f'<LI><OBJECT type="text/sitemap"><param name="Name" '
-                    f'value="{html.escape(word)}">{pairs}</OBJECT>\n')
+    # The compiler keeps a keyword's characters as written (no entities): only quotes are
+    # escaped. A keyword on several pages is listed once per page, and it merges them.
+    entries = "".join(
+        f'<LI><OBJECT type="text/sitemap"><param name="Name" value="'
+        f'{word.replace(chr(34), "&quot;")}"><param name="Local" value="{local}"></OBJECT>\n'
+        for word, local, _ in sorted(keywords, key=lambda k: (k[0].lower(), k[1])))
     with open(os.path.join(help_dir, "Vellacord.hhk"), "w", encoding="utf-8") as out:
         out.write(sitemap("UTF-8", entries))
 
