@@ -4,7 +4,7 @@ docs/guide/en.txt, UTF-8):
     scripts/make-guide.py OUTDIR
 writes OUTDIR/README-ja.txt and OUTDIR/README-en.txt (UTF-8, line feeds: the package turns them
 into what Windows readers expect) and OUTDIR/help/, an HTML Help project (Vellacord.hhp) that
-`chmcmd` compiles into Vellacord.chm.
+`chmcmd` (Debian package fp-utils) compiles into OUTDIR/help/Vellacord.chm.
 
 The source is the text guide itself plus a few marks, each on a line of its own:
     = Title                 the guide's title (underlined with "=" in the text)
@@ -21,6 +21,7 @@ its keywords into the UTF-16 of the binary index by reading them as UTF-8."""
 import html
 import os
 import shutil
+import subprocess
 import sys
 import unicodedata
 
@@ -227,6 +228,14 @@ main="{guides["ja"][0]}","Vellacord.hhc","Vellacord.hhk","index.html","index.htm
     with open(os.path.join(help_dir, "Vellacord.hhp"), "w", encoding=encoding,
               newline="\r\n") as out:
         out.write(project)
+    # The compiler reads the keyword index as UTF-8 only under a UTF-8 locale.
+    try:
+        result = subprocess.run(["chmcmd", "Vellacord.hhp"], cwd=help_dir, capture_output=True,
+                                text=True, env=dict(os.environ, LC_ALL="C.UTF-8"))
+    except FileNotFoundError:
+        sys.exit("chmcmd missing (scripts/setup.sh installs fp-utils)")
+    if result.returncode != 0 or not os.path.isfile(os.path.join(help_dir, "Vellacord.chm")):
+        sys.exit("chmcmd could not compile the help file:\n" + result.stdout + result.stderr)
     return 0
 
 

@@ -28,11 +28,6 @@ rm -f "$ZIP"  # never leave an older package standing in for one that could not 
 GUIDE=build/guide
 rm -rf "$GUIDE" && mkdir -p "$GUIDE"
 python3 scripts/make-guide.py "$GUIDE" || fail "the guide could not be made from docs/guide"
-command -v chmcmd >/dev/null || fail "chmcmd missing (scripts/setup.sh installs fp-utils)"
-# The compiler reads the keyword index as UTF-8 text only under a UTF-8 locale.
-(cd "$GUIDE/help" && LC_ALL=C.UTF-8 chmcmd Vellacord.hhp) >"$GUIDE/chmcmd.log" 2>&1 &&
-    [ -s "$GUIDE/help/Vellacord.chm" ] ||
-    { cat "$GUIDE/chmcmd.log" >&2; fail "chmcmd could not compile the help file"; }
 
 # What goes in, and where each comes from. A missing one stops the package: a zip without the
 # converters, or with the suite's stand-ins in their place, must never be made.

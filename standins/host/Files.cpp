@@ -31,3 +31,22 @@ std::vector<std::string> ReadLines(const std::wstring& path, bool& ok) {
 }
 
 }  // namespace host
+
+namespace host {
+
+bool WriteRectFile(const std::wstring& path, const RECT& rect) {
+    const std::string text = std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                             std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\n";
+    const std::wstring partial = path + L".part";
+    const HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size();
+    ::CloseHandle(file);
+    return ok && ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+}  // namespace host
