@@ -99,8 +99,8 @@ INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
-# The screenshots, taken while the host holds its menu, then the dialog, open. The host writes
-# the screen rectangle ("left top right bottom") each covers into the file it waits on.
+# The pictures, taken while the host holds its menu, then the dialog, open: the host writes the
+# menu's picture itself, and the dialog's screen rectangle ("left top right bottom").
 shoot() {  # shoot RECT-FILE PICTURE: the rectangle's part of the screen
     local l t r b
     read -r l t r b <"$1"
@@ -108,8 +108,7 @@ shoot() {  # shoot RECT-FILE PICTURE: the rectangle's part of the screen
 }
 (
     for _ in $(seq 600); do [ -e "$DRIVE/menu-open" ] && break; sleep 0.1; done
-    sleep 0.5
-    [ -e "$DRIVE/menu-open" ] && shoot "$DRIVE/menu-open" "$OUT/help-menu.png"
+    [ -e "$DRIVE/menu-open" ] && convert "bmp:$DRIVE/menu-open" "$OUT/help-menu.png"
     touch "$DRIVE/menu-shot-done"
     for _ in $(seq 600); do [ -e "$DRIVE/dialog-open" ] && break; sleep 0.1; done
     sleep 1

@@ -94,8 +94,10 @@ ScriptRunner::Outcome ScriptRunner::DialogStep(const std::vector<std::string>& w
         return Outcome::Failed;
     } else if (action == "rect" && words.size() == 3) {
         const HWND form = VisibleDialog();
+        // The client area: without a window manager no frame is drawn on the screen.
         RECT rect;
-        if (!form || !::GetWindowRect(form, &rect) ||
+        if (!form || !::GetClientRect(form, &rect) ||
+            !::MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&rect), 2) ||
             !WriteRectFile(ExpandedPath(words[2]), rect)) {
             transcript_.Line("dialog: FAIL no rectangle written");
             return Outcome::Failed;

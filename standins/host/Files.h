@@ -12,8 +12,10 @@ namespace host {
 // false when it cannot be opened. Others may be writing the file meanwhile.
 std::vector<std::string> ReadLines(const std::wstring& path, bool& ok);
 
+// Writes a file whole for a reader that waits for it: under another name, then renamed.
+bool WriteFileWhole(const std::wstring& path, const std::string& bytes);
 // Writes "left top right bottom" of a screen rectangle into a file, for a picture taken from
-// outside (the file appears whole: written under another name, then renamed).
+// outside.
 bool WriteRectFile(const std::wstring& path, const RECT& rect);
 
 }  // namespace host

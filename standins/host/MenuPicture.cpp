@@ -1,5 +1,7 @@
 #include "standins/host/MenuPicture.h"
 
+#include <vector>
+
 #include "standins/host/Files.h"
 
 namespace host {
@@ -36,16 +38,61 @@ HMENU Build(const HostMenu& menu, HostMenu::Long parent) {
     return popup;
 }
 
-BOOL CALLBACK AddMenuWindow(HWND window, LPARAM area) {
+BOOL CALLBACK AddMenuWindow(HWND window, LPARAM list) {
     wchar_t name[16] = {};
     ::GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32768" || !::IsWindowVisible(window)) return TRUE;
-    RECT rect;
-    ::GetWindowRect(window, &rect);
-    auto* covered = reinterpret_cast<RECT*>(area);
-    ::UnionRect(covered, covered, &rect);
-    ++holding.menus;
+    if (std::wstring(name) == L"#32768" && ::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
+}
+
+// The open menus as drawn, copied from their own windows: a screen grab from outside sees the
+// pop-up windows of some systems blank. Written as a 24-bit BMP over the area they cover.
+bool SavePicture(const std::vector<HWND>& menus, const std::wstring& path) {
+    RECT covered = {};
+    for (const HWND menu : menus) {
+        RECT rect;
+        ::GetWindowRect(menu, &rect);
+        ::UnionRect(&covered, &covered, &rect);
+    }
+    const int width = covered.right - covered.left, height = covered.bottom - covered.top;
+    if (width <= 0 || height <= 0) return false;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC canvas = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = ::SelectObject(canvas, bitmap);
+    ::PatBlt(canvas, 0, 0, width, height, WHITENESS);
+    for (const HWND menu : menus) {
+        RECT rect;
+        ::GetWindowRect(menu, &rect);
+        const HDC source = ::GetWindowDC(menu);
+        ::BitBlt(canvas, rect.left - covered.left, rect.top - covered.top, rect.right - rect.left,
+                 rect.bottom - rect.top, source, 0, 0, SRCCOPY);
+        ::ReleaseDC(menu, source);
+    }
+    ::SelectObject(canvas, previous);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<char> pixels(stride * static_cast<DWORD>(height));
+    ::GetDIBits(canvas, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(canvas);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+    bytes.append(pixels.data(), pixels.size());
+    return WriteFileWhole(path, bytes);
 }
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -54,11 +101,11 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (holding.ticks == 1) ::PostMessageW(holding.owner, WM_KEYDOWN, VK_DOWN, 0);
     if (holding.ticks == 2) ::PostMessageW(holding.owner, WM_KEYDOWN, VK_RIGHT, 0);
     if (holding.ticks == 4) {
-        RECT covered = {};
-        holding.menus = 0;
+        std::vector<HWND> menus;
         ::EnumThreadWindows(::GetCurrentThreadId(), AddMenuWindow,
-                            reinterpret_cast<LPARAM>(&covered));
-        holding.ready = holding.menus > 0 && WriteRectFile(holding.readyFile, covered);
+                            reinterpret_cast<LPARAM>(&menus));
+        holding.menus = static_cast<int>(menus.size());
+        holding.ready = !menus.empty() && SavePicture(menus, holding.readyFile);
     }
     if (holding.ticks > 4 &&
         (::GetFileAttributesW(holding.doneFile.c_str()) != INVALID_FILE_ATTRIBUTES ||

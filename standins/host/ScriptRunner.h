@@ -77,7 +77,7 @@
 //                          controls (id, class, check state, text) | print them, or "none shown"
 //   dialog click <caption> BM_CLICK on the button or check box with that caption
 //   dialog type <id> <text>  set the text of the edit field with that control id
-//   dialog rect <file>     write the dialog's screen rectangle into the file
+//   dialog rect <file>     write the screen rectangle of the dialog's client area into the file
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 

@@ -3,9 +3,9 @@
 # configuration the click pins), SONGS (array of Windows song paths; the first is played again),
 # TRACKS (array, the host's playlist; default SONGS), SELECT (selected track, default 0),
 # CACHE_EDIT (cache size typed into the dialog). Flags: SHOT (hold the plug-in's menu, then the
-# dialog, open for screenshots: C:\menu-open and C:\dialog-open get their screen rectangles),
-# SECOND (hold still while a second host starts), REOPEN (the host closes and opens again before
-# the exit item), UNPIN (a click on "デフォルト" after the pin).
+# dialog, open for pictures: C:\menu-open gets the menu's picture, C:\dialog-open the dialog's
+# screen rectangle), SECOND (hold still while a second host starts), REOPEN (the host closes and
+# opens again before the exit item), UNPIN (a click on "デフォルト" after the pin).
 # Both help entries are clicked; the host records what they hand the shell and opens nothing.
 # Every path goes to the host in double quotes, so that paths with spaces read as one word.
 vlc_session_steps() {

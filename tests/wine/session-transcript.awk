@@ -57,8 +57,8 @@ function quoted(line) {
 /^com: Menu\.SetItemEnabled\(/ { print "   the plug-in " ($0 ~ /, 1\)$/ ? "enables" : "disables") " its SMF Knife menu for this song"; next }
 /^com: Menu\.GetItemCaption\(/ { print "   the plug-in reads the clicked item: \"" quoted($0) "\""; next }
 /^shell: ShellExecuteA\(/ {
-    f = $0; sub(/.*file="/, "", f); sub(/", parameters=.*/, "", f)
-    print "   the plug-in asks Windows to open its help file " f ($0 ~ /exists=yes$/ ? "" : " (NOT THERE)")
+    chm = $0; sub(/.*file="/, "", chm); sub(/", parameters=.*/, "", chm)
+    print "   the plug-in asks Windows to open its help file " chm ($0 ~ /exists=yes$/ ? "" : " (NOT THERE)")
     next
 }
 /^com: / { next }
