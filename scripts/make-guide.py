@@ -125,8 +125,9 @@ def page_body(section, page_keywords, counter):
             block.append(item) if block else out.append(item[1])
         elif isinstance(line, tuple):
             flush()
+            # The picture's text goes in its attributes only, so a page reads as its text guide.
             out.append(f'<p class="picture"><img src="images/{line[1]}" alt="'
-                       f'{html.escape(line[2])}"><br>{html.escape(line[2], quote=False)}</p>')
+                       f'{html.escape(line[2])}" title="{html.escape(line[2])}"></p>')
         elif line.strip():
             block.append(line)
         else:
