@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release package's check, and a test that the check itself catches what it must: it passes
-# on the package, and fails on a package missing a file and on one holding a stand-in converter
-# in place of the real one. Run after scripts/package.sh.
+# on the package, and fails on a package missing a file, on one whose text guide comes from
+# another version of the guide than its help file, and on one holding a stand-in converter in
+# place of the real one. Run after scripts/package.sh.
 #   tests/package/run.sh [dist/Vellacord-<version>-win32.zip]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
