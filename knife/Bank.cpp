@@ -33,15 +33,7 @@ void HandleBankSelects(smf::File& file, bool removeAll, Report& report) {
             ++removed;
         }
     }
-    for (size_t t = 0; t < file.tracks.size(); ++t) {
-        std::vector<smf::Event>& events = file.tracks[t].events;
-        std::vector<smf::Event> kept;
-        kept.reserve(events.size());
-        for (size_t i = 0; i < events.size(); ++i) {
-            if (!doomed[t][i]) kept.push_back(std::move(events[i]));
-        }
-        events = std::move(kept);
-    }
+    RemoveDoomed(file, doomed);
     AddLine(report, "Bank",
             {Count(removed, removeAll ? "bank selects removed (GM target)"
                                       : "bank selects without a program change removed")});

@@ -17,7 +17,7 @@ struct Counts {
 };
 
 // Returns false when the event goes.
-bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, Counts& counts) {
+bool Apply(smf::Event& e, const Config& config, bool noTranspose, Counts& counts) {
     if (e.status == 0xF0 || e.status == 0xF7) {
         if (config.dropSysEx) ++counts.sysEx;
         return !config.dropSysEx;
@@ -33,7 +33,7 @@ bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, C
         return false;
     }
     const bool noteOn = e.kind() == 0x90 && e.data[1] > 0;
-    if (IsNote(e) && config.transpose[ch] != 0 && !noTranspose[ch]) {
+    if (IsNote(e) && config.transpose[ch] != 0 && !noTranspose) {
         const int key = e.data[0] + config.transpose[ch];
         if (key < 0 || key > 127) {
             // Every message of a key that leaves the range goes, its note-off included, so no
@@ -61,23 +61,22 @@ bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, C
 
 }  // namespace
 
-void ApplyDirectives(smf::File& file, const Config& config, const ChannelSet& rhythm,
+void ApplyDirectives(smf::File& file, const Config& config, const RhythmParts& rhythm,
                      Report& report) {
-    // Rhythm channels are never transposed: channel 10, the rhythm parts, and a channel that a
-    // `channel` directive sends to channel 10.
-    ChannelSet noTranspose = rhythm;
-    for (int ch = 0; ch < 16; ++ch) noTranspose[ch] = noTranspose[ch] || config.channelTo[ch] == 9;
-    noTranspose[9] = true;
-
+    // Rhythm channels are never transposed: channel 10, a rhythm part while it is one, and a
+    // channel that a `channel` directive sends to channel 10.
+    RhythmFollower follower(rhythm);
+    std::vector<std::vector<bool>> doomed(file.tracks.size());
+    for (size_t t = 0; t < file.tracks.size(); ++t) doomed[t].resize(file.tracks[t].events.size());
     Counts counts;
-    for (smf::Track& track : file.tracks) {
-        std::vector<smf::Event> kept;
-        kept.reserve(track.events.size());
-        for (smf::Event& e : track.events) {
-            if (Apply(e, config, noTranspose, counts)) kept.push_back(std::move(e));
-        }
-        track.events = std::move(kept);
+    for (const EventRef& ref : PlayingOrder(file)) {
+        smf::Event& e = file.tracks[ref.track].events[ref.index];
+        const bool noTranspose =
+            e.isChannel() &&
+            (e.channel() == 9 || config.channelTo[e.channel()] == 9 || follower.isRhythm(e));
+        if (!Apply(e, config, noTranspose, counts)) doomed[ref.track][ref.index] = true;
     }
+    RemoveDoomed(file, doomed);
     AddLine(report, "drop",
             {Count(counts.sysEx, "SysEx messages removed"),
              Count(counts.aftertouch, "aftertouch messages removed"),

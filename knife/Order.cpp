@@ -18,4 +18,17 @@ std::vector<EventRef> PlayingOrder(const smf::File& file) {
     return order;
 }
 
+void RemoveDoomed(smf::File& file, const std::vector<std::vector<bool>>& doomed) {
+    for (size_t t = 0; t < file.tracks.size(); ++t) {
+        std::vector<smf::Event>& events = file.tracks[t].events;
+        size_t kept = 0;
+        for (size_t i = 0; i < events.size(); ++i) {
+            if (doomed[t][i]) continue;
+            if (kept != i) events[kept] = std::move(events[i]);
+            ++kept;
+        }
+        events.resize(kept);
+    }
+}
+
 }  // namespace knife

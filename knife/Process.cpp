@@ -40,7 +40,7 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
 
     Report lines;
     if (bytes.macBinaryCut) lines.lines.push_back("Mac: 128-byte MacBinary header cut");
-    const ChannelSet rhythm = RhythmChannels(file, config);
+    const RhythmParts rhythm(file, config);
     ApplyDirectives(file, config, rhythm, lines);
     reached(35);
     if (options.ch10) MergeRhythm(file, rhythm, lines);

@@ -105,6 +105,28 @@ TEST(Knife, Ch10MovesDeclaredAndConfiguredRhythmPartsToChannel10) {
     EXPECT_EQ(Describe(Processed(song, "rhythm 3").tracks[0]), Describe(smf::Read(song).tracks[0]));
 }
 
+TEST(Knife, Ch10MergesAPartOnlyWhileTheSongDeclaresItRhythm) {
+    // Channel 11 plays piano from tick 0, is declared a rhythm part at 960 and returned to a
+    // normal part at 1056: only what it plays in between is drums (nor transposed).
+    const Bytes song = File(
+        0, {Track({0x00, 0xCA, 0x05, 0x00, 0x9A, 0x3C, 0x64, 0x83, 0x60, 0x8A, 0x3C, 0x00, 0x83,
+                   0x60, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x02, 0x0F,
+                   0xF7,                    // tick 960: channel 11 uses drum map 2
+                   0x00, 0x9A, 0x24, 0x64,  // a kick
+                   0x60, 0x8A, 0x24, 0x00, 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A,
+                   0x15, 0x00, 0x11, 0xF7,  // tick 1056: channel 11 is a normal part again
+                   0x00, 0xCA, 0x07, 0x00, 0x9A, 0x3C, 0x50, 0x60, 0x8A, 0x3C, 0x00})});
+    knife::Report report;
+    const smf::File out = Processed(song, "transpose all 2", With(&knife::Options::ch10), &report);
+    EXPECT_EQ(Describe(out.tracks[0]),
+              Lines({"0 CA 05", "0 9A 3E 64", "480 8A 3E 00", "960 99 24 64", "1056 89 24 00",
+                     "1056 F0 41 10 42 12 40 1A 15 00 11 F7", "1056 CA 07", "1056 9A 3E 50",
+                     "1152 8A 3E 00"}));
+    EXPECT_EQ(report.lines, Lines({"transpose: 2 notes transposed",
+                                   "Ch10: rhythm channels 11 merged into channel 10, 1 notes "
+                                   "moved, 1 rhythm part SysEx removed"}));
+}
+
 TEST(Knife, BankSelectsWithoutAProgramChangeBeforeTheNextNoteGo) {
     // Track 1 holds the bank selects, track 2 the programs and notes of the same channels.
     const Bytes song =
