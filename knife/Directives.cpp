@@ -7,7 +7,7 @@
 namespace knife {
 namespace {
 
-bool IsNote(const smf::Event& e) {
+bool IsNote(const Event& e) {
     return e.kind() == 0x80 || e.kind() == 0x90 || e.kind() == 0xA0;
 }
 
@@ -17,12 +17,12 @@ struct Counts {
 };
 
 // Returns false when the event goes.
-bool Apply(smf::Event& e, const Config& config, bool noTranspose, Counts& counts) {
-    if (e.status == 0xF0 || e.status == 0xF7) {
-        if (config.dropSysEx) ++counts.sysEx;
-        return !config.dropSysEx;
+bool Apply(const Song& song, Event& e, const Config& config, bool noTranspose, Counts& counts) {
+    if (!e.isChannel()) {
+        if (!config.dropSysEx || song.longEvent(e).status == 0xFF) return true;
+        ++counts.sysEx;
+        return false;
     }
-    if (!e.isChannel()) return true;
     const int ch = e.channel();
     if ((e.kind() == 0xA0 || e.kind() == 0xD0) && config.dropAftertouch[ch]) {
         ++counts.aftertouch;
@@ -32,27 +32,27 @@ bool Apply(smf::Event& e, const Config& config, bool noTranspose, Counts& counts
         ++counts.pitchBend;
         return false;
     }
-    const bool noteOn = e.kind() == 0x90 && e.data[1] > 0;
+    const bool noteOn = e.isNoteOn();
     if (IsNote(e) && config.transpose[ch] != 0 && !noTranspose) {
-        const int key = e.data[0] + config.transpose[ch];
+        const int key = e.data1() + config.transpose[ch];
         if (key < 0 || key > 127) {
             // Every message of a key that leaves the range goes, its note-off included, so no
             // note is left hanging.
             if (noteOn) ++counts.outOfRange;
             return false;
         }
-        e.data[0] = static_cast<uint8_t>(key);
+        e.setData1(key);
         if (noteOn) ++counts.transposed;
     }
     if (noteOn && config.velocityPercent[ch] != 100) {
-        const int scaled = (e.data[1] * config.velocityPercent[ch] + 50) / 100;
-        e.data[1] = static_cast<uint8_t>(scaled < 1 ? 1 : scaled > 127 ? 127 : scaled);
+        const int scaled = (e.data2() * config.velocityPercent[ch] + 50) / 100;
+        e.setData2(scaled < 1 ? 1 : scaled > 127 ? 127 : scaled);
         ++counts.velocities;
     }
     if (e.kind() == 0xC0) {
-        const uint8_t to = config.program[ch][e.data[0]];
-        if (to != e.data[0]) {
-            e.data[0] = to;
+        const uint8_t to = config.program[ch][e.data1()];
+        if (to != e.data1()) {
+            e.setData1(to);
             ++counts.programs;
         }
     }
@@ -61,22 +61,19 @@ bool Apply(smf::Event& e, const Config& config, bool noTranspose, Counts& counts
 
 }  // namespace
 
-void ApplyDirectives(smf::File& file, const Config& config, const RhythmParts& rhythm,
-                     Report& report) {
+void ApplyDirectives(Song& song, const Config& config, const RhythmParts& rhythm, Report& report) {
     // Rhythm channels are never transposed: channel 10, a rhythm part while it is one, and a
     // channel that a `channel` directive sends to channel 10.
     RhythmFollower follower(rhythm);
-    std::vector<std::vector<bool>> doomed(file.tracks.size());
-    for (size_t t = 0; t < file.tracks.size(); ++t) doomed[t].resize(file.tracks[t].events.size());
     Counts counts;
-    for (const EventRef& ref : PlayingOrder(file)) {
-        smf::Event& e = file.tracks[ref.track].events[ref.index];
+    PlayingOrder order(song);
+    for (EventRef at; order.next(&at);) {
+        Event& e = song.tracks[at.track].events[at.index];
         const bool noTranspose =
             e.isChannel() &&
             (e.channel() == 9 || config.channelTo[e.channel()] == 9 || follower.isRhythm(e));
-        if (!Apply(e, config, noTranspose, counts)) doomed[ref.track][ref.index] = true;
+        if (!Apply(song, e, config, noTranspose, counts)) e.remove();
     }
-    RemoveDoomed(file, doomed);
     AddLine(report, "drop",
             {Count(counts.sysEx, "SysEx messages removed"),
              Count(counts.aftertouch, "aftertouch messages removed"),
@@ -88,14 +85,14 @@ void ApplyDirectives(smf::File& file, const Config& config, const RhythmParts& r
     AddLine(report, "program", {Count(counts.programs, "program changes mapped")});
 }
 
-void MoveChannels(smf::File& file, const Config& config, Report& report) {
+void MoveChannels(Song& song, const Config& config, Report& report) {
     size_t moved = 0;
-    for (smf::Track& track : file.tracks) {
-        for (smf::Event& e : track.events) {
+    for (Track& track : song.tracks) {
+        for (Event& e : track.events) {
             if (!e.isChannel()) continue;
             const int to = config.channelTo[e.channel()];
             if (to == e.channel()) continue;
-            e.status = static_cast<uint8_t>(e.kind() | to);
+            e.setStatus(e.kind() | to);
             ++moved;
         }
     }

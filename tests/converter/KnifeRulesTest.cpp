@@ -4,6 +4,7 @@
 
 #include "knife/Config.h"
 #include "knife/Knife.h"
+#include "knife/Song.h"
 #include "smf/Smf.h"
 #include "tests/converter/SmfBytes.h"
 
@@ -237,3 +238,19 @@ TEST(Knife, OptionWordsTurnOnAsTheDialogWritesThem) {
 }
 
 }  // namespace
+
+TEST(Knife, HoldsASongInEightBytesAnEventAndBuffersOfExactSize) {
+    // The peak-memory bound rests on these: no event owns a heap block, no track's vector grows
+    // by doubling, and the result is written into a buffer of its own size.
+    Bytes notes = {0x00, 0x90, 0x28, 0x40};
+    for (int i = 1; i < 100; ++i) Append(notes, {0x00, uint8_t(40 + i % 40), 0x40});
+    Append(notes, {0x00, 0xFF, 0x2F, 0x00});
+    const Bytes song = File(1, {Track({0x00, 0xF0, 0x01, 0xF7}), notes});
+    const knife::Song read = knife::ReadSong(song.data(), song.size(), 1);
+    EXPECT_EQ(sizeof(knife::Event), 8u);
+    EXPECT_EQ(read.tracks[0].events.capacity(), 2u);  // one event and room for the reset
+    EXPECT_EQ(read.tracks[1].events.capacity(), 100u);
+    const std::vector<uint8_t> written = knife::WriteSong(read);
+    EXPECT_EQ(written.capacity(), written.size());
+    EXPECT_EQ(written, song);
+}
