@@ -43,6 +43,15 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
 
     Report lines;
     if (bytes.macBinaryCut) lines.lines.push_back("Mac: 128-byte MacBinary header cut");
+    // What other players forgive is forgiven here too, but said.
+    const size_t tracksMissing = song.tracksAnnounced - song.tracks.size();
+    AddLine(lines, "read",
+            {tracksMissing ? "the header announces " + std::to_string(song.tracksAnnounced) +
+                                 " tracks, " + std::to_string(song.tracks.size()) + " present"
+                           : "",
+             song.endsSupplied ? "end-of-track supplied for " + std::to_string(song.endsSupplied) +
+                                     (song.endsSupplied == 1 ? " track" : " tracks")
+                               : ""});
     std::vector<uint8_t> out;
     try {
         const RhythmParts rhythm(song, config);

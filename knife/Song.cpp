@@ -44,7 +44,7 @@ void Song::compact() {
 
 Song ReadSong(const uint8_t* data, size_t size, size_t extraFirst) {
     if (size >= kOffsetLimit) throw smf::FormatError("file too large");
-    const smf::Layout layout = smf::ReadLayout(data, size, smf::Reading::Strict);
+    const smf::Layout layout = smf::ReadLayout(data, size, smf::Reading::Lenient);
     Song song;
     song.format = layout.format;
     song.division = layout.division;
@@ -56,13 +56,13 @@ Song ReadSong(const uint8_t* data, size_t size, size_t extraFirst) {
         // A first pass counts the events, so that the track's vector is allocated once at its
         // exact size instead of growing to as much as twice that.
         size_t count = 0;
-        smf::ReadTrackEvents(layout.tracks[t], smf::Reading::Strict,
+        smf::ReadTrackEvents(layout.tracks[t], smf::Reading::Lenient,
                              [&](const smf::RawEvent&) { ++count; });
         Track& track = song.tracks[t];
         track.events.reserve(count + (t == 0 ? extraFirst : 0));
         bool endSupplied = false;
         track.endTick = smf::ReadTrackEvents(
-            layout.tracks[t], smf::Reading::Strict,
+            layout.tracks[t], smf::Reading::Lenient,
             [&](const smf::RawEvent& e) {
                 if (e.status < 0xF0) {
                     track.events.push_back(

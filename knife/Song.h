@@ -72,9 +72,11 @@ struct Song {
     std::vector<uint8_t> added;  // events the rules add, as a file holds them
 };
 
-// Reads `size` bytes starting with "MThd". `extraFirst` events of
-// room are kept at the end of the first track for events a rule inserts there, so that doing so
-// never reallocates it. Raises smf::FormatError.
+// Reads `size` bytes starting with "MThd", leniently: a track without its end-of-track event
+// (the last one cut short included) ends at its last event, and a header announcing more tracks
+// than the file holds gets the tracks present (see smf::Reading). `extraFirst` more events are
+// reserved in the first track's buffer, so that a rule inserting that many there never
+// reallocates it. Raises smf::FormatError.
 Song ReadSong(const uint8_t* data, size_t size, size_t extraFirst);
 
 // The song's bytes, in a buffer of exactly their size. Raises smf::FormatError.

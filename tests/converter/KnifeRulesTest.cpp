@@ -82,6 +82,37 @@ TEST(Knife, FindsTheSongInsideRmidAndMacBinaryAndRefusesTheRest) {
     EXPECT_EQ(FailureOf({'R', 'I', 'F', 'F'}), knife::Failure::NotSmf);
 }
 
+TEST(Knife, ReadsFilesMissingTheirLastEndOfTrackOrTracksTheHeaderAnnouncesAndSaysSo) {
+    const Bytes tempo = Track({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+    const Bytes note = {0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00};
+    const Lines noteRead = {"0 90 3C 64", "96 80 3C 00"};
+    Bytes noEnd = File(1, {tempo, note});  // the chunk ends where its notes do
+    const Bytes noteAndEnd = Track({0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00});
+    Bytes cutShort = File(1, {tempo, noteAndEnd});
+    cutShort.resize(cutShort.size() - 4);  // the chunk's length still counts the missing end
+    for (const Bytes& song : {noEnd, cutShort}) {
+        knife::Report report;
+        const smf::File out = Processed(song, "", {}, &report);
+        ASSERT_EQ(out.tracks.size(), 2u);
+        EXPECT_EQ(Describe(out.tracks[1]), noteRead);
+        EXPECT_EQ(out.tracks[1].endTick, 96u);
+        EXPECT_EQ(report.lines, Lines({"read: end-of-track supplied for 1 track"}));
+    }
+    Bytes fewer = File(1, {tempo, noteAndEnd});
+    fewer[11] = 3;
+    knife::Report report;
+    EXPECT_EQ(Processed(fewer, "", {}, &report).tracks.size(), 2u);
+    EXPECT_EQ(report.lines, Lines({"read: the header announces 3 tracks, 2 present"}));
+
+    // What cannot be read stays refused: an event cut in two, a header with no track after it.
+    Bytes cutInsideAnEvent = cutShort;
+    cutInsideAnEvent.resize(cutInsideAnEvent.size() - 2);
+    Bytes noTrack = File(1, {});
+    noTrack[11] = 1;
+    EXPECT_EQ(FailureOf(cutInsideAnEvent), knife::Failure::NotSmf);
+    EXPECT_EQ(FailureOf(noTrack), knife::Failure::NotSmf);
+}
+
 TEST(Knife, Ch10MovesDeclaredAndConfiguredRhythmPartsToChannel10) {
     // Part A (channel 11) is declared a rhythm part by the song; channel 3 by the configuration.
     const Bytes song =
