@@ -90,8 +90,8 @@ std::vector<uint8_t> WriteSong(const Song& song) {
                     const uint8_t bytes[] = {e.data1(), e.data2()};
                     writer.add(e.tick, e.status(), 0, bytes, size_t(e.dataLength()));
                 } else {
-                    const LongEvent long_ = song.longEvent(e);
-                    writer.add(e.tick, long_.status, long_.metaType, long_.data, long_.size);
+                    const LongEvent bytes = song.longEvent(e);
+                    writer.add(e.tick, bytes.status, bytes.metaType, bytes.data, bytes.size);
                 }
             }
             size += writer.finish(song.tracks[t].endTick);
