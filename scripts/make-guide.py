@@ -81,11 +81,12 @@ def text_guide(title, sections):
 
 
 def joined(lines):
-    """A paragraph's lines as one: no blank between two Japanese characters."""
+    """A paragraph's lines as one: a blank at each line break, but between two Japanese
+    characters."""
     text = ""
     for line in lines:
         line = line.strip()
-        if text and width(text[-1]) == 1 and width(line[0]) == 1:
+        if text and (width(text[-1]) == 1 or width(line[0]) == 1):
             text += " "
         text += line
     return text
