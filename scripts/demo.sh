@@ -89,6 +89,7 @@ INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
 . scripts/demo-knife.sh
+. scripts/demo-fade.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -131,6 +132,7 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_fade
     vlc_demo_knife
     echo
     [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&

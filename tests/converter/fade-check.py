@@ -17,6 +17,7 @@ E the last expression (CC#11), default 127. All tracks are merged in time order 
 is taken after all events of a tick; a track's port is its port meta event's (FF 21), else 0.
 
     tests/converter/fade-check.py CLI [CORPUS]
+    tests/converter/fade-check.py --length FILE.mid   (prints how long the file plays, in s)
 
 Prints one line per song and "N passed, N failed"; exits nonzero when a song fails. Skips,
 saying so, where midicsv is missing.
@@ -218,6 +219,10 @@ def check_song(cli, path, work):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    if sys.argv[1] == "--length" and len(sys.argv) == 3:
+        song = Song(sys.argv[2])
+        print("%.3f" % song.seconds(song.last_tick()))
+        return 0
     cli = os.path.abspath(sys.argv[1])
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     corpus = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "..", "shared", "corpus",
