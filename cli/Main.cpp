@@ -11,7 +11,11 @@ int main(int argc, char** argv) {
     try {
         arguments = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const cli::UsageError& error) {
-        std::fprintf(stderr, "vellacord-convert: %s\n%s", error.what(), cli::UsageText());
+        // One line for a wrong word; the whole usage when nothing was given at all.
+        if (argc == 1)
+            std::fprintf(stderr, "vellacord-convert: %s\n%s", error.what(), cli::UsageText());
+        else
+            std::fprintf(stderr, "vellacord-convert: %s (--help shows the usage)\n", error.what());
         return cli::kExitUsage;
     }
     switch (arguments.mode) {

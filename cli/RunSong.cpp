@@ -13,14 +13,24 @@ int Fail(const std::string& file, const std::string& what) {
     return kExitFailed;
 }
 
-std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+namespace {
+
+smf::File ConvertedFile(const Arguments& arguments, const std::vector<uint8_t>& song,
+                        rcp::SongInfo* info) {
     rcp::Options options;
     options.endlessLoopPasses = arguments.loops;
+    options.fadeSeconds = arguments.fade;
     options.controlFiles = arguments.controlFiles;
     options.readControlFile = [&](const std::string& storedName) {
         return ReadFileBeside(arguments.song, storedName);
     };
-    return smf::Write(rcp::Convert(song.data(), song.size(), options));
+    return rcp::Convert(song.data(), song.size(), options, info);
+}
+
+}  // namespace
+
+std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+    return smf::Write(ConvertedFile(arguments, song, nullptr));
 }
 
 int RunConvert(const Arguments& arguments) {
@@ -49,7 +59,9 @@ int RunConvert(const Arguments& arguments) {
 int RunInfo(const Arguments& arguments) {
     try {
         const std::vector<uint8_t> song = ReadWholeFile(arguments.song);
-        const rcp::SongInfo info = rcp::Inspect(song.data(), song.size());
+        // The playing time needs the whole conversion; nothing is written.
+        rcp::SongInfo info;
+        ConvertedFile(arguments, song, &info);
         std::printf("variant: %s\n", rcp::VariantName(info.variant));
         std::printf("title: %s\n", info.title.c_str());
         std::printf("timebase: %d\n", info.timebase);
@@ -62,6 +74,12 @@ int RunInfo(const Arguments& arguments) {
             total += info.trackEventCounts[index];
         }
         std::printf("events: %zu\n", total);
+        const rcp::PlayingTime& time = *info.playingTime;
+        std::printf("length: %.3f s\n", time.seconds);
+        std::printf("endless loop: %s\n", time.endless ? "yes" : "no");
+        if (time.loopPassSeconds) std::printf("loop pass: %.3f s\n", *time.loopPassSeconds);
+        if (time.fadeStartSeconds && time.fadeEndSeconds)
+            std::printf("fade: %.3f s to %.3f s\n", *time.fadeStartSeconds, *time.fadeEndSeconds);
     } catch (const std::exception& error) {
         return Fail(arguments.song, error.what());
     }
