@@ -12,8 +12,6 @@ vlc_demo_fade() {
     for song in "${SONGS[@]}"; do
         case "${song,,}" in *.rcp | *.r36 | *.g36 | *.g18) ;; *) continue ;; esac
         info=$("$WINE" "$VLC_WIN_BUILD/vellacord-convert.exe" --info "$song" 2>&1 | tr -d '\r')
-        short=$("$WINE" "$VLC_WIN_BUILD/vellacord-convert.exe" --info --loops 1 --fade 0 "$song" 2>&1 |
-            tr -d '\r' | sed -n 's/^length: //p')
         length=$(sed -n 's/^length: //p' <<<"$info")
         echo "   $song"
         if [ -z "$length" ]; then
@@ -22,6 +20,8 @@ vlc_demo_fade() {
             continue
         fi
         if grep -qx 'endless loop: yes' <<<"$info"; then
+            short=$("$WINE" "$VLC_WIN_BUILD/vellacord-convert.exe" --info --loops 1 --fade 0 "$song" 2>&1 |
+                tr -d '\r' | sed -n 's/^length: //p')
             echo "   an endless loop, one pass $(sed -n 's/^loop pass: //p' <<<"$info") long"
             echo "   played once with no fade (--loops 1 --fade 0): $short"
             echo "   as the plug-in's rcpcv.dll plays it (the defaults): $length;" \

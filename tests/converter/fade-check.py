@@ -11,6 +11,9 @@ the file with midicsv and checks it against what `--info` reports:
     after the last note-off restore every such level to non-zero, so that the next song on the
     device is heard;
   - a song without an endless loop: the same bytes with `--fade 0` as with the defaults.
+Every song that has loops played twice is checked once more as a copy in which these loops are
+endless (tests/converter/make-endless.py): it must fade as above, and with `--loops 2 --fade 0`
+give the very bytes of the original.
 The level of a channel is M/16383 x V/127 x E/127: M the last universal master volume
 (F0 7F dev 04 01 lsb msb F7) on the port, default 16383; V the last volume (CC#7), default 100;
 E the last expression (CC#11), default 127. All tracks are merged in time order and the level
@@ -18,6 +21,7 @@ is taken after all events of a tick; a track's port is its port meta event's (FF
 
     tests/converter/fade-check.py CLI [CORPUS]
     tests/converter/fade-check.py --length FILE.mid   (prints how long the file plays, in s)
+    tests/converter/fade-check.py --fades FILE.mid START END   (one file, the window in s)
 
 Prints one line per song and "N passed, N failed"; exits nonzero when a song fails. Skips,
 saying so, where midicsv is missing.
@@ -29,6 +33,7 @@ import subprocess
 import sys
 import tempfile
 
+MAKE_ENDLESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-endless.py")
 FULL_MASTER, DEFAULT_VOLUME, FULL_EXPRESSION = 16383, 100, 127
 # --info prints seconds to the millisecond.
 SECONDS_TOLERANCE = 0.0015
@@ -173,8 +178,13 @@ def field(text, name):
     return found.group(1).strip() if found else None
 
 
-def check_song(cli, path, work):
-    """(ok, text) for one song."""
+def same_bytes(first, second):
+    with open(first, "rb") as a, open(second, "rb") as b:
+        return a.read() == b.read()
+
+
+def check_song(cli, path, work, original=None):
+    """(ok, text) for one song; `original` is the song an endless copy was made from."""
     converted = os.path.join(work, "default.mid")
     run = subprocess.run([cli, path, converted], capture_output=True)
     if run.returncode != 0:
@@ -195,10 +205,11 @@ def check_song(cli, path, work):
     if endless == "no":
         plain = os.path.join(work, "no-fade.mid")
         subprocess.run([cli, "--fade", "0", path, plain], capture_output=True, check=True)
-        with open(converted, "rb") as a, open(plain, "rb") as b:
-            if a.read() != b.read():
-                problems.append("--fade 0 changes a song without an endless loop")
+        if not same_bytes(converted, plain):
+            problems.append("--fade 0 changes a song without an endless loop")
         summary = "no endless loop, the same bytes at --fade 0"
+        if original:
+            problems.append("the copy made to loop endlessly does not")
     elif fade is None:
         problems.append("an endless loop but no fade at the defaults")
         summary = ""
@@ -209,7 +220,14 @@ def check_song(cli, path, work):
         start, end = float(window.group(1)), float(window.group(2))
         found, summary = check_fade(song, start, end)
         problems += found
-        summary = "fade %.3f-%.3f s, %s" % (start, end, summary)
+        once = field(info(cli, path, ("--loops", "1", "--fade", "0")), "length")
+        summary = "fade %.3f-%.3f s, %s; once without a fade: %s" % (start, end, summary, once)
+        if original:
+            ours, theirs = os.path.join(work, "twice.mid"), os.path.join(work, "original.mid")
+            subprocess.run([cli, "--loops", "2", "--fade", "0", path, ours], check=True)
+            subprocess.run([cli, original, theirs], check=True)
+            if not same_bytes(ours, theirs):
+                problems.append("at --loops 2 --fade 0 the copy differs from the original")
     text = "%9.3f s  %s" % (seconds, summary)
     if problems:
         return False, text + "\n    FAIL " + "\n    FAIL ".join(problems[:3])
@@ -223,6 +241,10 @@ def main():
         song = Song(sys.argv[2])
         print("%.3f" % song.seconds(song.last_tick()))
         return 0
+    if sys.argv[1] == "--fades" and len(sys.argv) == 5:
+        problems, summary = check_fade(Song(sys.argv[2]), float(sys.argv[3]), float(sys.argv[4]))
+        print("\n".join("FAIL " + p for p in problems) or summary)
+        return 1 if problems else 0
     cli = os.path.abspath(sys.argv[1])
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     corpus = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "..", "shared", "corpus",
@@ -235,13 +257,19 @@ def main():
                                                                          ".g18")))
     passed = failed = 0
     with tempfile.TemporaryDirectory() as work:
+        endless = os.path.join(work, "endless.rcp")
         for name in songs:
-            try:
-                ok, text = check_song(cli, os.path.join(corpus, name), work)
-            except subprocess.CalledProcessError as error:
-                ok, text = False, "FAIL: %s" % error
-            print("%-24s %s" % (name, text))
-            passed, failed = passed + ok, failed + (not ok)
+            path = os.path.join(corpus, name)
+            runs = [(name, path, None)]
+            if subprocess.run([sys.executable, MAKE_ENDLESS, path, endless]).returncode == 0:
+                runs.append((name + " made endless", endless, path))
+            for label, song, original in runs:
+                try:
+                    ok, text = check_song(cli, song, work, original)
+                except subprocess.CalledProcessError as error:
+                    ok, text = False, "FAIL: %s" % error
+                print("%-30s %s" % (label, text))
+                passed, failed = passed + ok, failed + (not ok)
     print("%d passed, %d failed" % (passed, failed))
     return 0 if failed == 0 else 1
 

