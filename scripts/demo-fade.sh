@@ -30,7 +30,8 @@ vlc_demo_fade() {
             echo "   no endless loop: $length, whatever the loop and fade settings"
         fi
         # The file the host got for the song's first play.
-        kept=$(awk -v h="== play $song" '$0 == h {on = 1; next} /^== /{if (on) exit} on' "$OUT/host.txt" |
+        # (ENVIRON: awk -v would read the backslashes of the path as escapes.)
+        kept=$(H="== play $song" awk '$0 == ENVIRON["H"] {on = 1; next} /^== /{if (on) exit} on' "$OUT/host.txt" |
             sed -n 's/^kept: //p' | tail -1)
         measured=$(python3 tests/converter/fade-check.py --length "$DRIVE/kept/$kept" 2>/dev/null)
         if [ -n "$kept" ] && [ -n "$measured" ] &&

@@ -81,8 +81,8 @@ else
     # A real song as well, when the song corpus lies beside the repository.
     corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
     # The same song with its loops made endless, as game music is: it fades out at the end.
-    [ -n "$corpus" ] && python3 tests/converter/make-endless.py "$corpus" "$DRIVE/Songs/endless.rcp" &&
-        SONGS+=('C:\Songs\endless.rcp')
+    [ -n "$corpus" ] && python3 tests/converter/make-endless.py "$corpus" "$DRIVE/Songs/grand-slam-endless.rcp" &&
+        SONGS+=('C:\Songs\grand-slam-endless.rcp')
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
