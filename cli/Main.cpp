@@ -5,17 +5,18 @@
 
 #include "cli/Arguments.h"
 #include "cli/Run.h"
+#include "cli/System.h"
+#include "cli/Text.h"
 
 int main(int argc, char** argv) {
     cli::Arguments arguments;
     try {
-        arguments = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+        arguments = cli::ParseArguments(cli::CommandLineWords(argc, argv));
     } catch (const cli::UsageError& error) {
         // One line for a wrong word; the whole usage when nothing was given at all.
-        if (argc == 1)
-            std::fprintf(stderr, "vellacord-convert: %s\n%s", error.what(), cli::UsageText());
-        else
-            std::fprintf(stderr, "vellacord-convert: %s (--help shows the usage)\n", error.what());
+        const std::string message = std::string("vellacord-convert: ") + error.what();
+        cli::WriteText(stderr, argc == 1 ? message + "\n" + cli::UsageText()
+                                         : message + " (--help shows the usage)\n");
         return cli::kExitUsage;
     }
     switch (arguments.mode) {

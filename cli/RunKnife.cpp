@@ -13,18 +13,6 @@
 #include "rcp/Convert.h"
 
 namespace cli {
-namespace {
-
-bool IsSong(const std::vector<uint8_t>& bytes) {
-    try {
-        rcp::Inspect(bytes.data(), bytes.size());
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-}  // namespace
 
 int RunKnife(const Arguments& arguments) {
     knife::Config config;
@@ -48,7 +36,9 @@ int RunKnife(const Arguments& arguments) {
     knife::Report report;
     std::vector<uint8_t> output;
     try {
-        if (IsSong(input)) input = ConvertSong(arguments, input);
+        // A damaged song is reported by the song reader: it is no MIDI file either.
+        if (rcp::HasSongSignature(input.data(), input.size()))
+            input = ConvertSong(arguments, input);
         output = knife::Process(input.data(), input.size(), config, options, &report);
     } catch (const std::bad_alloc&) {
         return Fail(arguments.song, "out of memory");

@@ -4,12 +4,13 @@
 
 #include "cli/Files.h"
 #include "cli/Run.h"
+#include "cli/Text.h"
 #include "rcp/Convert.h"
 
 namespace cli {
 
 int Fail(const std::string& file, const std::string& what) {
-    std::fprintf(stderr, "vellacord-convert: %s: %s\n", file.c_str(), what.c_str());
+    WriteText(stderr, "vellacord-convert: " + file + ": " + what + "\n");
     return kExitFailed;
 }
 
@@ -59,22 +60,24 @@ int RunConvert(const Arguments& arguments) {
 int RunInfo(const Arguments& arguments) {
     try {
         const std::vector<uint8_t> song = ReadWholeFile(arguments.song);
-        // The playing time needs the whole conversion; nothing is written.
-        rcp::SongInfo info;
-        ConvertedFile(arguments, song, &info);
+        const rcp::SongInfo info = rcp::Inspect(song.data(), song.size());
         std::printf("variant: %s\n", rcp::VariantName(info.variant));
-        std::printf("title: %s\n", info.title.c_str());
+        WriteText(stdout, "title: " + Utf8FromCp932(info.title) + "\n");
         std::printf("timebase: %d\n", info.timebase);
         std::printf("tempo: %d\n", info.tempo);
         std::printf("tracks: %d\n", info.tracks);
         size_t total = 0;
         for (size_t index = 0; index < info.trackEventCounts.size(); ++index) {
-            std::printf("track %zu: %zu events \"%s\"\n", index + 1, info.trackEventCounts[index],
-                        info.trackMemos[index].c_str());
+            std::printf("track %zu: %zu events ", index + 1, info.trackEventCounts[index]);
+            WriteText(stdout, "\"" + Utf8FromCp932(info.trackMemos[index]) + "\"\n");
             total += info.trackEventCounts[index];
         }
         std::printf("events: %zu\n", total);
-        const rcp::PlayingTime& time = *info.playingTime;
+        // The playing time needs the whole conversion (nothing is written); a song that cannot
+        // be converted still shows what its records hold.
+        rcp::SongInfo converted;
+        ConvertedFile(arguments, song, &converted);
+        const rcp::PlayingTime& time = converted.playingTime.value();
         std::printf("length: %.3f s\n", time.seconds);
         std::printf("endless loop: %s\n", time.endless ? "yes" : "no");
         if (time.loopPassSeconds) std::printf("loop pass: %.3f s\n", *time.loopPassSeconds);

@@ -43,7 +43,8 @@ function(vlc_converter_library name description)
   set(target ${name}_library)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dll/${name}/*.cpp)
   add_library(${target} SHARED ${sources}
-    ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp)
+    ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp
+    ${VLC_FRONT_SOURCES})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_libraries(${target} PRIVATE converter_core)
@@ -55,8 +56,8 @@ vlc_converter_library(rcpcv "Vellacord RCP song converter library")
 vlc_converter_library(smfk32 "Vellacord SMF post-processor library")
 add_subdirectory(tests/wine/libraries)
 
-add_executable(vellacord-convert ${VLC_CLI_SOURCES})
-target_link_libraries(vellacord-convert PRIVATE converter_core)
+add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${CMAKE_SOURCE_DIR}/cli/win32/System.cpp)
+target_link_libraries(vellacord-convert PRIVATE converter_core shell32)
 target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
 target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
 vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")

@@ -14,7 +14,8 @@ trap 'rm -rf "$work"' EXIT
 command -v timidity >/dev/null || { echo "bench-converters: timidity is not installed"; exit 1; }
 [ -d "$corpus" ] || { echo "bench-converters: no corpus at $corpus"; exit 1; }
 g++ -std=c++17 -O2 -DNDEBUG -I"$root" "$root"/smf/*.cpp "$root"/rcp/*.cpp \
-    $(ls "$root"/knife/*.cpp 2>/dev/null) "$root"/cli/*.cpp -o "$work/vellacord-convert" ||
+    $(ls "$root"/knife/*.cpp 2>/dev/null) "$root"/cli/*.cpp "$root"/cli/posix/*.cpp \
+    "$root"/dll/common/FileNames.cpp -o "$work/vellacord-convert" ||
     { echo "bench-converters: the -O2 build failed"; exit 1; }
 # The converter alone, in one process: no start-up or file costs in the time per MB.
 cat >"$work/inprocess.cpp" <<'CPP'

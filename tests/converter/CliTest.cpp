@@ -138,4 +138,67 @@ TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
     EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
 }
 
+TEST_F(CliTest, InfoShowsTheSongsTextsDecoded) {
+    testsong::Song built = OneNote(rcp::SongInfo::Variant::Rcp2);
+    built.title = "\x83\x65\x83\x58\x83\x67";                    // テスト
+    built.tracks[0].memo = "\x83\x73\x83\x41\x83\x6D \x95\x5C";  // ピアノ 表
+    ASSERT_EQ(0, Run("--info " + Put("song.rcp", Build(built))));
+    EXPECT_NE(std::string::npos, output_.find("title: テスト\n")) << output_;
+    EXPECT_NE(std::string::npos, output_.find("track 1: 2 events \"ピアノ 表\"\n")) << output_;
+
+    const fs::path corpus = fs::path(VLC_SOURCE_DIR) / ".." / "shared" / "corpus" / "rcp";
+    if (!fs::exists(corpus / "grand-slam.rcp")) GTEST_SKIP() << "no song corpus at " << corpus;
+    ASSERT_EQ(0, Run("--info " + (corpus / "grand-slam.rcp").string()));
+    EXPECT_NE(
+        std::string::npos,
+        output_.find("title:  【 Grand Slam Ver.2.01  】(GS) ｂｙ　あのまりあ  1994,30,March\n"))
+        << output_;
+}
+
+TEST_F(CliTest, ControlFilesAreFoundByTheirNameAndNeverByAFoldedTrailByte) {
+    std::vector<uint8_t> gsd(0xA71, 0);
+    std::memcpy(gsd.data(), "COME ON MUSIC", 13);
+    std::memcpy(gsd.data() + 0x0E, "GS CONTROL 1.0", 14);
+    testsong::Song built = OneNote(rcp::SongInfo::Variant::Rcp3G36);
+    built.gsd = "\x83\x41.GSD";  // ア.GSD
+    const std::string song = Put("song.g36", Build(built));
+    const std::string out = (folder_ / "out.mid").string();
+    const auto setupMessages = [&] {
+        std::ifstream in(out, std::ios::binary);
+        const std::vector<uint8_t> midi{std::istreambuf_iterator<char>(in),
+                                        std::istreambuf_iterator<char>()};
+        return testsong::Matching(testsong::CsvOfMidi(midi), "System_exclusive").size();
+    };
+
+    Put("\x83\x61.gsd", gsd);  // ャ.gsd: another name, whose trail byte is a small letter
+    ASSERT_EQ(0, Run(song + " " + out)) << output_;
+    EXPECT_EQ(0u, setupMessages());
+    Put("ア.gsd", gsd);  // the stored name as this system writes it, in another case
+    ASSERT_EQ(0, Run(song + " " + out)) << output_;
+    EXPECT_EQ(4u, setupMessages());
+}
+
+TEST_F(CliTest, OutputReplacesOnlyTheOldOutput) {
+    const std::string song = Put("song.rcp", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    Put("out.mid", {'o', 'l', 'd'});
+    Put("out.mid.part", {'t', 'h', 'e', 'i', 'r', 's'});
+    fs::create_directory(folder_ / "folder.mid");
+
+    ASSERT_EQ(0, Run(song + " " + (folder_ / "out.mid").string())) << output_;
+    const auto text = [&](const std::string& name) {
+        std::ifstream in(folder_ / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ("MThd", text("out.mid").substr(0, 4));
+    EXPECT_EQ("theirs", text("out.mid.part"));
+
+    EXPECT_EQ(1, Run(song + " " + (folder_ / "folder.mid").string()));
+    EXPECT_EQ(
+        "vellacord-convert: " + (folder_ / "folder.mid").string() + ": is a folder, not a file\n",
+        output_);
+    EXPECT_TRUE(fs::is_directory(folder_ / "folder.mid"));
+    EXPECT_EQ((std::vector<std::string>{"folder.mid", "out.mid", "out.mid.part", "song.rcp"}),
+              Files());
+}
+
 }  // namespace
