@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include <cstdlib>
+
 namespace cli {
 namespace {
 
@@ -11,8 +13,19 @@ int Count(const std::string& option, const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 1 || value > 256)
-        throw UsageError(option + " needs a whole number from 1 to 256, not \"" + text + "\"");
+    if (used != text.size() || value < 1 || value > 99)
+        throw UsageError(option + " needs a whole number from 1 to 99, not \"" + text + "\"");
+    return value;
+}
+
+double Seconds(const std::string& option, const std::string& text) {
+    // Plain decimals only: no signs, exponents, hexadecimal or words such as "inf".
+    const bool plain = !text.empty() &&
+                       text.find_first_not_of("0123456789.") == std::string::npos &&
+                       text.find('.') == text.rfind('.') && text != ".";
+    const double value = plain ? std::strtod(text.c_str(), nullptr) : -1;
+    if (value < 0 || value > 60)
+        throw UsageError(option + " needs seconds from 0 to 60, not \"" + text + "\"");
     return value;
 }
 
@@ -32,6 +45,8 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             return arguments;
         } else if (word == "--loops") {
             arguments.loops = Count(word, value());
+        } else if (word == "--fade") {
+            arguments.fade = Seconds(word, value());
         } else if (word == "--no-control-files") {
             arguments.controlFiles = false;
         } else if (word == "--knife") {
@@ -67,7 +82,8 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
 }
 
 const char* UsageText() {
-    return "usage: vellacord-convert [--loops N] [--no-control-files] [--info] SONG OUT.mid\n"
+    return "usage: vellacord-convert [--loops N] [--fade S] [--no-control-files] SONG OUT.mid\n"
+           "       vellacord-convert [--loops N] [--fade S] --info SONG\n"
            "       vellacord-convert --knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]\n"
            "                         IN OUT.mid\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
@@ -77,9 +93,14 @@ const char* UsageText() {
            "  --bank               remove bank selects that no program change follows\n"
            "  --cc64               replace the sustain pedal by note lengths\n"
            "  --no-mac-cut         refuse a MacBinary header instead of cutting it off\n"
-           "  --loops N            how often an endless loop plays (default 2)\n"
+           "  --loops N            how often an endless loop plays before the song fades out,\n"
+           "                       1 to 99 (default 2)\n"
+           "  --fade S             how many seconds a song with an endless loop fades out while\n"
+           "                       the loop plays on, 0 to 60 (default 10; 0 stops the song at\n"
+           "                       the end of the last pass)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
-           "  --info               print the song's variant, title, timebase, tempo and tracks\n";
+           "  --info               print the song's variant, title, timebase, tempo, tracks\n"
+           "                       and its playing length with these settings\n";
 }
 
 }  // namespace cli

@@ -14,14 +14,24 @@ int Fail(const std::string& file, const std::string& what) {
     return kExitFailed;
 }
 
-std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+namespace {
+
+smf::File ConvertedFile(const Arguments& arguments, const std::vector<uint8_t>& song,
+                        rcp::SongInfo* info) {
     rcp::Options options;
     options.endlessLoopPasses = arguments.loops;
+    options.fadeSeconds = arguments.fade;
     options.controlFiles = arguments.controlFiles;
     options.readControlFile = [&](const std::string& storedName) {
         return ReadFileBeside(arguments.song, storedName);
     };
-    return smf::Write(rcp::Convert(song.data(), song.size(), options));
+    return rcp::Convert(song.data(), song.size(), options, info);
+}
+
+}  // namespace
+
+std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+    return smf::Write(ConvertedFile(arguments, song, nullptr));
 }
 
 int RunConvert(const Arguments& arguments) {
@@ -63,6 +73,16 @@ int RunInfo(const Arguments& arguments) {
             total += info.trackEventCounts[index];
         }
         std::printf("events: %zu\n", total);
+        // The playing time needs the whole conversion (nothing is written); a song that cannot
+        // be converted still shows what its records hold.
+        rcp::SongInfo converted;
+        ConvertedFile(arguments, song, &converted);
+        const rcp::PlayingTime& time = converted.playingTime.value();
+        std::printf("length: %.3f s\n", time.seconds);
+        std::printf("endless loop: %s\n", time.endless ? "yes" : "no");
+        if (time.loopPassSeconds) std::printf("loop pass: %.3f s\n", *time.loopPassSeconds);
+        if (time.fadeStartSeconds && time.fadeEndSeconds)
+            std::printf("fade: %.3f s to %.3f s\n", *time.fadeStartSeconds, *time.fadeEndSeconds);
     } catch (const std::exception& error) {
         return Fail(arguments.song, error.what());
     }

@@ -87,6 +87,9 @@ else
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
     # A real song as well, when the song corpus lies beside the repository.
     corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
+    # The same song with its loops made endless, as game music is: it fades out at the end.
+    [ -n "$corpus" ] && python3 tests/converter/make-endless.py "$corpus" "$DRIVE/Songs/grand-slam-endless.rcp" &&
+        SONGS+=('C:\Songs\grand-slam-endless.rcp')
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
@@ -96,6 +99,7 @@ INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
 . scripts/demo-knife.sh
+. scripts/demo-fade.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -148,6 +152,7 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_fade
     vlc_demo_knife
     echo
     echo "== the help file that both ヘルプ entries open"

@@ -110,8 +110,32 @@ TEST_F(CliTest, FailuresNameTheFileAndLeaveNothingBehind) {
 
     EXPECT_EQ(2, Run(""));
     EXPECT_EQ(2, Run("--loops 0 " + good + " " + out));
+    for (const std::string bad :
+         {"--loops 100", "--fade 60.5", "--fade -1", "--fade 1e1", "--fade nan", "--fade ''"}) {
+        EXPECT_EQ(2, Run(bad + " " + good + " " + out)) << bad;
+        EXPECT_EQ(1, std::count(output_.begin(), output_.end(), '\n')) << output_;
+    }
     EXPECT_EQ(2, Run("--bogus " + good + " " + out));
     EXPECT_EQ((std::vector<std::string>{"cut.rcp", "good.rcp"}), Files());
+}
+
+TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
+    testsong::Song song;  // one 2-second pass of an endless loop
+    song.tracks = {{0, 0, 0, false, "", {{0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}}}};
+    const std::string path = Put("loop.rcp", Build(song));
+
+    ASSERT_EQ(0, Run("--info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nlength: 14.052 s\nendless loop: yes\n"
+                                              "loop pass: 2.000 s\nfade: 4.000 s to 14.000 s\n"))
+        << output_;
+    ASSERT_EQ(0, Run("--loops 3 --fade 2.5 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nfade: 6.000 s to 8.500 s\n")) << output_;
+    ASSERT_EQ(0, Run("--loops 1 --fade 0 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos,
+              output_.find("\nlength: 2.000 s\nendless loop: yes\nloop pass: 2.000 s\n"))
+        << output_;
+    EXPECT_EQ(std::string::npos, output_.find("fade:"));
+    EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
 }
 
 TEST_F(CliTest, InfoShowsTheSongsTextsDecoded) {
