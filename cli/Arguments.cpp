@@ -3,7 +3,7 @@
 namespace cli {
 namespace {
 
-int Count(const std::string& option, const std::string& text) {
+int Count(const std::string& option, const std::string& text, int most = 256) {
     size_t used = 0;
     int value = 0;
     try {
@@ -11,8 +11,9 @@ int Count(const std::string& option, const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 1 || value > 256)
-        throw UsageError(option + " needs a whole number from 1 to 256, not \"" + text + "\"");
+    if (used != text.size() || value < 1 || value > most)
+        throw UsageError(option + " needs a whole number from 1 to " + std::to_string(most) +
+                         ", not \"" + text + "\"");
     return value;
 }
 
@@ -47,6 +48,15 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.macCut = false;
         } else if (word == "--info") {
             arguments.mode = Mode::Info;
+        } else if (word == "--json") {
+            arguments.json = true;
+        } else if (word == "--out-dir") {
+            arguments.outDir = value();
+            if (arguments.outDir.empty()) throw UsageError("--out-dir needs a folder name");
+        } else if (word == "--jobs") {
+            arguments.jobs = Count(word, value(), 256);
+        } else if (word == "--force") {
+            arguments.force = true;
         } else if (word.size() > 1 && word[0] == '-') {
             throw UsageError("unknown option " + word);
         } else {
@@ -57,19 +67,31 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
         arguments.ch10 || arguments.bank || arguments.cc64 || !arguments.macCut;
     if (knifeOption && arguments.knifeConfig.empty())
         throw UsageError("--ch10, --bank, --cc64 and --no-mac-cut need --knife CONFIG.cfg");
-    const size_t wanted = arguments.mode == Mode::Info ? 1 : 2;
-    if (files.size() < wanted || files.size() > 2)
-        throw UsageError(arguments.mode == Mode::Info ? "--info needs the song file"
-                                                      : "needs a song file and an output file");
+    const bool info = arguments.mode == Mode::Info;
+    const bool batch = !arguments.outDir.empty();
+    if (info && batch) throw UsageError("--info and --out-dir do not go together");
+    if (arguments.json && !info) throw UsageError("--json goes with --info");
+    if ((arguments.jobs != 0 || arguments.force) && !batch)
+        throw UsageError("--jobs and --force go with --out-dir");
+    if (info || batch) {
+        if (files.empty())
+            throw UsageError(info ? "--info needs a song file"
+                                  : "--out-dir needs songs or folders");
+        arguments.paths = files;
+        return arguments;
+    }
+    if (files.size() != 2) throw UsageError("needs a song file and an output file");
     arguments.song = files[0];
-    if (files.size() == 2) arguments.output = files[1];
+    arguments.output = files[1];
     return arguments;
 }
 
 const char* UsageText() {
-    return "usage: vellacord-convert [--loops N] [--no-control-files] [--info] SONG OUT.mid\n"
-           "       vellacord-convert --knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]\n"
-           "                         IN OUT.mid\n"
+    return "usage: vellacord-convert [OPTIONS] SONG OUT.mid\n"
+           "       vellacord-convert [OPTIONS] --out-dir DIR [--jobs N] [--force] PATH...\n"
+           "       vellacord-convert [OPTIONS] --info [--json] PATH...\n"
+           "  OPTIONS: [--loops N] [--no-control-files]\n"
+           "           [--knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]]\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
            "  With --knife, post-processes a MIDI file (or the converted song) as the\n"
            "  configuration file says and prints what each rule changed:\n"
@@ -79,7 +101,12 @@ const char* UsageText() {
            "  --no-mac-cut         refuse a MacBinary header instead of cutting it off\n"
            "  --loops N            how often an endless loop plays (default 2)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
-           "  --info               print the song's variant, title, timebase, tempo and tracks\n";
+           "  --info               print the song's variant, title, timebase, tempo and tracks\n"
+           "  --json               with --info: one JSON object per song and line\n"
+           "  --out-dir DIR        convert every song of each PATH (a song, or a folder\n"
+           "                       searched through) into DIR, keeping the folders' layout\n"
+           "  --jobs N             songs converted at once (default: one per core)\n"
+           "  --force              convert again where DIR already holds the output\n";
 }
 
 }  // namespace cli

@@ -1,4 +1,4 @@
-// The two song modes: convert to a Standard MIDI File, or describe the song.
+// One song converted to a Standard MIDI File, and the conversion every mode shares.
 #include <cstdio>
 #include <exception>
 
@@ -13,14 +13,22 @@ int Fail(const std::string& file, const std::string& what) {
     return kExitFailed;
 }
 
-std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::vector<uint8_t>& song) {
+rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
+                         const Progress& progress) {
     rcp::Options options;
     options.endlessLoopPasses = arguments.loops;
     options.controlFiles = arguments.controlFiles;
-    options.readControlFile = [&](const std::string& storedName) {
-        return ReadFileBeside(arguments.song, storedName);
+    options.readControlFile = [path](const std::string& storedName) {
+        return ReadFileBeside(path, storedName);
     };
-    return smf::Write(rcp::Convert(song.data(), song.size(), options));
+    options.progress = progress;
+    return options;
+}
+
+std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::string& path,
+                                 const std::vector<uint8_t>& song, const Progress& progress) {
+    return smf::Write(
+        rcp::Convert(song.data(), song.size(), SongOptions(arguments, path, progress)));
 }
 
 int RunConvert(const Arguments& arguments) {
@@ -32,7 +40,7 @@ int RunConvert(const Arguments& arguments) {
     }
     std::vector<uint8_t> midi;
     try {
-        midi = ConvertSong(arguments, song);
+        midi = ConvertSong(arguments, arguments.song, song);
     } catch (const std::bad_alloc&) {
         return Fail(arguments.song, "out of memory");
     } catch (const std::exception& error) {
@@ -42,28 +50,6 @@ int RunConvert(const Arguments& arguments) {
         WriteFileWhole(arguments.output, midi);
     } catch (const std::exception& error) {
         return Fail(arguments.output, error.what());
-    }
-    return kExitOk;
-}
-
-int RunInfo(const Arguments& arguments) {
-    try {
-        const std::vector<uint8_t> song = ReadWholeFile(arguments.song);
-        const rcp::SongInfo info = rcp::Inspect(song.data(), song.size());
-        std::printf("variant: %s\n", rcp::VariantName(info.variant));
-        std::printf("title: %s\n", info.title.c_str());
-        std::printf("timebase: %d\n", info.timebase);
-        std::printf("tempo: %d\n", info.tempo);
-        std::printf("tracks: %d\n", info.tracks);
-        size_t total = 0;
-        for (size_t index = 0; index < info.trackEventCounts.size(); ++index) {
-            std::printf("track %zu: %zu events \"%s\"\n", index + 1, info.trackEventCounts[index],
-                        info.trackMemos[index].c_str());
-            total += info.trackEventCounts[index];
-        }
-        std::printf("events: %zu\n", total);
-    } catch (const std::exception& error) {
-        return Fail(arguments.song, error.what());
     }
     return kExitOk;
 }

@@ -87,6 +87,10 @@ std::string TrimmedText(const uint8_t* field, size_t size) {
     return std::string(reinterpret_cast<const char*>(field), size);
 }
 
+bool HasSignature(const uint8_t* data, size_t size) {
+    return StartsWith(data, size, kRcp2Signature) || StartsWith(data, size, kRcp3Signature);
+}
+
 Header ReadHeader(const uint8_t* data, size_t size) {
     Header header;
     if (StartsWith(data, size, kRcp2Signature)) {

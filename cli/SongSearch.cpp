@@ -1,0 +1,87 @@
+#include "cli/SongSearch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+#include "rcp/Convert.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kMacBinaryHeader = 128;
+
+bool Tagged(const char* at, size_t size, size_t offset, const char* tag) {
+    return size >= offset + 4 && std::memcmp(at + offset, tag, 4) == 0;
+}
+
+// A Standard MIDI File bare, in a RIFF "RMID" file, or behind a MacBinary header: what the
+// post-processor accepts.
+bool IsMidi(const char* head, size_t size) {
+    return Tagged(head, size, 0, "MThd") ||
+           (Tagged(head, size, 0, "RIFF") && Tagged(head, size, 8, "RMID")) ||
+           Tagged(head, size, kMacBinaryHeader, "MThd");
+}
+
+bool Wanted(const fs::path& file, bool midiToo) {
+    char head[kMacBinaryHeader + 4] = {};
+    std::ifstream in(file, std::ios::binary);
+    in.read(head, sizeof head);
+    const size_t size = size_t(in.gcount());
+    return rcp::HasSignature(reinterpret_cast<const uint8_t*>(head), size) ||
+           (midiToo && IsMidi(head, size));
+}
+
+bool Inside(const fs::path& folder, const fs::path& outDir) {
+    std::error_code error;
+    return !outDir.empty() && fs::equivalent(folder, outDir, error);
+}
+
+}  // namespace
+
+SongSearch FindSongs(const std::vector<std::string>& paths, bool midiToo, const fs::path& outDir) {
+    SongSearch search;
+    std::set<fs::path> seen;
+    const auto take = [&](const fs::path& file, const fs::path& relative) {
+        std::error_code error;
+        const fs::path identity = fs::weakly_canonical(file, error);
+        if (!seen.insert(error ? file : identity).second) return;
+        FoundSong song;
+        song.path = file.u8string();
+        song.output = outDir / fs::path(relative).replace_extension(".mid");
+        song.size = fs::file_size(file, error);
+        search.songs.push_back(std::move(song));
+    };
+    for (const std::string& given : paths) {
+        const fs::path root = fs::u8path(given);
+        std::error_code error;
+        if (fs::is_regular_file(root, error)) {
+            take(root, root.filename());
+            continue;
+        }
+        if (!fs::is_directory(root, error)) {
+            search.problems.emplace_back(given, "no such file or folder");
+            continue;
+        }
+        std::vector<fs::path> files;
+        fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied,
+                                              error);
+        for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+            std::error_code entryError;  // an entry that vanished meanwhile is simply passed by
+            if (walk->is_directory(entryError) && Inside(walk->path(), outDir))
+                walk.disable_recursion_pending();
+            else if (walk->is_regular_file(entryError) && Wanted(walk->path(), midiToo))
+                files.push_back(walk->path());
+        }
+        if (error)
+            search.problems.emplace_back(given, "cannot search the folder: " + error.message());
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) take(file, file.lexically_relative(root));
+    }
+    return search;
+}
+
+}  // namespace cli
