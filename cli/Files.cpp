@@ -1,8 +1,13 @@
 #include "cli/Files.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
+
+#include "cli/System.h"
+#include "cli/Text.h"
+#include "dll/common/FileNames.h"
 
 namespace cli {
 namespace {
@@ -12,35 +17,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// Everything up to the last separator. Windows passes names in code page 932, where the second
-// byte of a character may be 0x5C: such a byte is part of the character, not a separator.
-std::string FolderOf(const std::string& path) {
-    size_t end = 0;
-    for (size_t index = 0; index < path.size(); ++index) {
-        const unsigned char byte = static_cast<unsigned char>(path[index]);
-        if (byte == '/' || byte == '\\')
-            end = index + 1;
-        else if (IsLeadByte(byte) && index + 1 < path.size() && path[index + 1] != '/')
-            ++index;
-    }
-    return path.substr(0, end);
-}
-
-char Folded(char letter) {
-    return letter >= 'a' && letter <= 'z' ? char(letter - 32) : letter;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t index = 0; index < a.size(); ++index)
-        if (Folded(a[index]) != Folded(b[index])) return false;
-    return true;
-}
-
 std::optional<std::vector<uint8_t>> ReadIfPresent(const std::string& path) {
     try {
         return ReadWholeFile(path);
@@ -49,10 +25,23 @@ std::optional<std::vector<uint8_t>> ReadIfPresent(const std::string& path) {
     }
 }
 
+void RemoveQuietly(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(PathOf(path), ignored);
+}
+
 }  // namespace
 
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::u8path(utf8);
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+    return path.u8string();
+}
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-    const File file(std::fopen(path.c_str(), "rb"));
+    const File file(OpenForReading(path));
     if (!file) throw FileError("cannot open the file");
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
@@ -64,42 +53,59 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string temporary = path + ".part";
-    {
-        File file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) throw FileError("cannot create the output file");
+    std::error_code error;
+    if (std::filesystem::is_directory(PathOf(path), error))
+        throw FileError("is a folder, not a file");
+    // The process and a serial number make the name unlikely to be taken; exclusive creation
+    // makes sure that a file of that name, whoever it belongs to, is never opened.
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temporary =
+            path + ".~" + std::to_string(ProcessId()) + "-" + std::to_string(serial++) + ".tmp";
+        File file(CreateNewFile(temporary));
+        if (!file) {
+            if (errno == EEXIST) continue;
+            throw FileError("cannot create the output file");
+        }
         const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
         const bool closed = std::fclose(file.release()) == 0;
         if (!written || !closed) {
-            std::remove(temporary.c_str());
+            RemoveQuietly(temporary);
             throw FileError("cannot write the output file");
         }
+        // One step that replaces the old output (on Windows a move with replacement), so the
+        // old file is there until the new one is.
+        std::filesystem::rename(PathOf(temporary), PathOf(path), error);
+        if (error) {
+            RemoveQuietly(temporary);
+            throw FileError("cannot put the output file in place");
+        }
+        return;
     }
-    // Renaming onto an existing file fails on Windows: make room first there.
-    if (std::rename(temporary.c_str(), path.c_str()) != 0 &&
-        (std::remove(path.c_str()), std::rename(temporary.c_str(), path.c_str()) != 0)) {
-        std::remove(temporary.c_str());
-        throw FileError("cannot put the output file in place");
-    }
+    throw FileError("cannot create the output file");
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBeside(const std::string& beside,
                                                    const std::string& storedName) {
-    if (storedName.empty() || storedName.find_first_of("/\\:") != std::string::npos)
+    // A stored name is a bare name: anything naming a folder could reach outside the song's.
+    if (storedName.empty() || !filenames::FolderOf(storedName, IsCp932LeadByte, "\\/:").empty())
         return std::nullopt;
-    const std::string folder = FolderOf(beside);
+    const std::string folder = filenames::FolderOf(beside, filenames::NoLeadBytes, kPathSeparators);
+    const std::string wanted = Utf8FromCp932(storedName);
     // Systems that ignore case find it at once; the others need a look through the folder.
-    if (auto bytes = ReadIfPresent(folder + storedName)) return bytes;
+    if (auto bytes = ReadIfPresent(folder + wanted)) return bytes;
     try {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(
-                 folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder),
-                 error)) {
-            const std::string name = entry.path().filename().string();
-            if (SameIgnoringCase(name, storedName)) return ReadIfPresent(folder + name);
+                 folder.empty() ? std::filesystem::path(".") : PathOf(folder), error)) {
+            const std::string name = Utf8Of(entry.path().filename());
+            // Folders unpacked without renaming keep the song's code page 932 bytes as names.
+            if (filenames::SameFileName(name, wanted, filenames::NoLeadBytes) ||
+                filenames::SameFileName(name, storedName, IsCp932LeadByte))
+                return ReadIfPresent(folder + name);
         }
     } catch (const std::exception&) {
-        // A name the system cannot show as bytes is not the one the song names.
+        // A name the system cannot show as UTF-8 is not the one the song names.
     }
     return std::nullopt;
 }

@@ -5,13 +5,16 @@
 
 #include "cli/Arguments.h"
 #include "cli/Run.h"
+#include "cli/System.h"
+#include "cli/Text.h"
 
 int main(int argc, char** argv) {
     cli::Arguments arguments;
     try {
-        arguments = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+        arguments = cli::ParseArguments(cli::CommandLineWords(argc, argv));
     } catch (const cli::UsageError& error) {
-        std::fprintf(stderr, "vellacord-convert: %s\n%s", error.what(), cli::UsageText());
+        cli::WriteText(stderr,
+                       std::string("vellacord-convert: ") + error.what() + "\n" + cli::UsageText());
         return cli::kExitUsage;
     }
     switch (arguments.mode) {

@@ -32,7 +32,7 @@ struct Task {
 
 // Letters folded: outputs that differ only in case are one file on some systems.
 std::string OutputKey(const fs::path& output) {
-    std::string key = output.lexically_normal().u8string();
+    std::string key = Utf8Of(output.lexically_normal());
     std::transform(key.begin(), key.end(), key.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     return key;
@@ -52,7 +52,7 @@ void RefuseSharedOutputs(std::vector<Task>& tasks) {
             for (const size_t other : sharers)
                 if (other != index) others += (others.empty() ? "" : ", ") + tasks[other].song.path;
             tasks[index].outcome = Outcome::Failed;
-            tasks[index].problem = "not converted: " + tasks[index].song.output.u8string() +
+            tasks[index].problem = "not converted: " + Utf8Of(tasks[index].song.output) +
                                    " would also be written from " + others;
         }
     }
@@ -60,7 +60,7 @@ void RefuseSharedOutputs(std::vector<Task>& tasks) {
 
 void ConvertTask(const Arguments& arguments, const knife::Config* config, Task& task) {
     const Progress goOn = [](int) { return !StopRequested(); };
-    const std::string output = task.song.output.u8string();
+    const std::string output = Utf8Of(task.song.output);
     std::error_code error;
     if (!arguments.force && fs::exists(task.song.output, error)) {
         task.outcome = Outcome::Skipped;
@@ -175,7 +175,7 @@ int RunBatch(const Arguments& arguments) {
             return Fail(arguments.knifeConfig, error.what());
         }
     }
-    const fs::path outDir = fs::u8path(arguments.outDir);
+    const fs::path outDir = PathOf(arguments.outDir);
     std::error_code error;
     if (fs::exists(outDir, error) && !fs::is_directory(outDir, error))
         return Fail(arguments.outDir, "not a folder");

@@ -4,12 +4,13 @@
 
 #include "cli/Files.h"
 #include "cli/Run.h"
+#include "cli/Text.h"
 #include "rcp/Convert.h"
 
 namespace cli {
 
 int Fail(const std::string& file, const std::string& what) {
-    std::fprintf(stderr, "vellacord-convert: %s: %s\n", file.c_str(), what.c_str());
+    WriteText(stderr, "vellacord-convert: " + file + ": " + what + "\n");
     return kExitFailed;
 }
 

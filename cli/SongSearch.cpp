@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <set>
 
+#include "cli/Files.h"
+#include "cli/System.h"
 #include "rcp/Convert.h"
 
 namespace cli {
@@ -28,9 +29,10 @@ bool IsMidi(const char* head, size_t size) {
 
 bool Wanted(const fs::path& file, bool midiToo) {
     char head[kMacBinaryHeader + 4] = {};
-    std::ifstream in(file, std::ios::binary);
-    in.read(head, sizeof head);
-    const size_t size = size_t(in.gcount());
+    std::FILE* const in = OpenForReading(Utf8Of(file));
+    if (!in) return false;
+    const size_t size = std::fread(head, 1, sizeof head, in);
+    std::fclose(in);
     return rcp::HasSignature(reinterpret_cast<const uint8_t*>(head), size) ||
            (midiToo && IsMidi(head, size));
 }
@@ -50,13 +52,13 @@ SongSearch FindSongs(const std::vector<std::string>& paths, bool midiToo, const 
         const fs::path identity = fs::weakly_canonical(file, error);
         if (!seen.insert(error ? file : identity).second) return;
         FoundSong song;
-        song.path = file.u8string();
+        song.path = Utf8Of(file);
         song.output = outDir / fs::path(relative).replace_extension(".mid");
         song.size = fs::file_size(file, error);
         search.songs.push_back(std::move(song));
     };
     for (const std::string& given : paths) {
-        const fs::path root = fs::u8path(given);
+        const fs::path root = PathOf(given);
         std::error_code error;
         if (fs::is_regular_file(root, error)) {
             take(root, root.filename());

@@ -34,7 +34,8 @@ add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${VLC_CLI_SYSTEM_SOURCES})
 target_link_libraries(vellacord-convert PRIVATE converter_core Threads::Threads)
 
 file(GLOB VLC_CONVERTER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/converter/*.cpp)
-add_executable(converter_tests ${VLC_CONVERTER_TEST_SOURCES})
+add_executable(converter_tests ${VLC_CONVERTER_TEST_SOURCES} ${VLC_FRONT_SOURCES}
+  ${CMAKE_SOURCE_DIR}/cli/Text.cpp ${CMAKE_SOURCE_DIR}/cli/Cp932Table.cpp)
 target_link_libraries(converter_tests PRIVATE converter_core GTest::gtest GTest::gtest_main)
 target_compile_definitions(converter_tests PRIVATE
   VLC_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VLC_CLI_PATH="$<TARGET_FILE:vellacord-convert>")

@@ -41,7 +41,8 @@ target_compile_options(converter_core PRIVATE ${VLC_WIN32_FLAGS})
 function(vlc_converter_library name description)
   set(target ${name}_library)
   add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/dll/${name}/Library.cpp
-    ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp)
+    ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp
+    ${VLC_FRONT_SOURCES})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_libraries(${target} PRIVATE converter_core)
@@ -55,7 +56,7 @@ add_subdirectory(tests/wine/libraries)
 
 file(GLOB VLC_CLI_SYSTEM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/win32/*.cpp)
 add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${VLC_CLI_SYSTEM_SOURCES})
-target_link_libraries(vellacord-convert PRIVATE converter_core)
+target_link_libraries(vellacord-convert PRIVATE converter_core shell32)
 target_compile_options(vellacord-convert PRIVATE ${VLC_WIN32_FLAGS})
 target_link_options(vellacord-convert PRIVATE ${VLC_STATIC_RUNTIME})
 vlc_add_version_resource(vellacord-convert DESCRIPTION "Vellacord song converter (command line)")

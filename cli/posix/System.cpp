@@ -1,0 +1,36 @@
+#include "cli/System.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "cli/Text.h"
+
+namespace cli {
+
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (!file) ::close(descriptor);
+    return file;
+}
+
+const char kPathSeparators[] = "/";
+
+unsigned long ProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+void WriteText(std::FILE* stream, const std::string& utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+}  // namespace cli
