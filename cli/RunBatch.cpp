@@ -134,14 +134,12 @@ void RunTasks(const Arguments& arguments, const knife::Config* config, std::vect
     std::atomic<size_t> next{0};
     std::mutex mutex;
     std::condition_variable changed;
-    size_t done = 0, finished = 0;
+    std::atomic<size_t> done{0};
+    size_t finished = 0;
+    // Only a worker's end wakes the main thread: the progress line is redrawn on a timer.
     const auto work = [&] {
-        for (size_t at = 0; !StopRequested() && (at = next++) < order.size();) {
+        for (size_t at = 0; !StopRequested() && (at = next++) < order.size(); ++done)
             ConvertTask(arguments, config, tasks[order[at]]);
-            const std::lock_guard<std::mutex> lock(mutex);
-            ++done;
-            changed.notify_one();
-        }
         const std::lock_guard<std::mutex> lock(mutex);
         ++finished;
         changed.notify_one();

@@ -46,22 +46,30 @@ bool Inside(const fs::path& folder, const fs::path& outDir) {
 
 SongSearch FindSongs(const std::vector<std::string>& paths, bool midiToo, const fs::path& outDir) {
     SongSearch search;
+    // A file is known by its folder's real path and its place there, so that a song reached
+    // twice (a folder and a song in it, a folder given twice) is converted once. The real path
+    // is looked up once for each path given, not for every file found.
     std::set<fs::path> seen;
-    const auto take = [&](const fs::path& file, const fs::path& relative) {
+    const auto take = [&](const fs::path& realFolder, const fs::path& file,
+                          const fs::path& relative) {
+        if (!seen.insert(realFolder / relative).second) return;
         std::error_code error;
-        const fs::path identity = fs::weakly_canonical(file, error);
-        if (!seen.insert(error ? file : identity).second) return;
         FoundSong song;
         song.path = Utf8Of(file);
         song.output = outDir / fs::path(relative).replace_extension(".mid");
         song.size = fs::file_size(file, error);
         search.songs.push_back(std::move(song));
     };
+    const auto realPath = [](const fs::path& path) {
+        std::error_code error;
+        const fs::path real = fs::weakly_canonical(fs::absolute(path, error), error);
+        return error ? path : real;
+    };
     for (const std::string& given : paths) {
         const fs::path root = PathOf(given);
         std::error_code error;
         if (fs::is_regular_file(root, error)) {
-            take(root, root.filename());
+            take(realPath(fs::absolute(root, error).parent_path()), root, root.filename());
             continue;
         }
         if (!fs::is_directory(root, error)) {
@@ -81,7 +89,8 @@ SongSearch FindSongs(const std::vector<std::string>& paths, bool midiToo, const 
         if (error)
             search.problems.emplace_back(given, "cannot search the folder: " + error.message());
         std::sort(files.begin(), files.end());
-        for (const fs::path& file : files) take(file, file.lexically_relative(root));
+        const fs::path realRoot = realPath(root);
+        for (const fs::path& file : files) take(realRoot, file, file.lexically_relative(root));
     }
     return search;
 }
