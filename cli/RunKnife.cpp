@@ -25,7 +25,7 @@ std::vector<uint8_t> KnifeFile(const Arguments& arguments, const knife::Config& 
     options.cc64 = arguments.cc64;
     options.macCut = arguments.macCut;
     // A damaged song is reported by the song reader, not as a file that is no MIDI file.
-    if (rcp::HasSignature(input.data(), input.size()))
+    if (rcp::HasSongSignature(input.data(), input.size()))
         input = ConvertSong(arguments, path, input, progress);
     return knife::Process(input.data(), input.size(), config, options, report, progress);
 }

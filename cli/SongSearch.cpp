@@ -33,7 +33,7 @@ bool Wanted(const fs::path& file, bool midiToo) {
     if (!in) return false;
     const size_t size = std::fread(head, 1, sizeof head, in);
     std::fclose(in);
-    return rcp::HasSignature(reinterpret_cast<const uint8_t*>(head), size) ||
+    return rcp::HasSongSignature(reinterpret_cast<const uint8_t*>(head), size) ||
            (midiToo && IsMidi(head, size));
 }
 

@@ -76,8 +76,8 @@ struct SongInfo {
 
 const char* VariantName(SongInfo::Variant variant);
 
-// Whether the bytes start with the signature of an RCP-family song (the rest may still be damaged).
-bool HasSignature(const uint8_t* data, size_t size);
+// Whether the data starts with the signature of an RCP-family song (whatever else is wrong).
+bool HasSongSignature(const uint8_t* data, size_t size);
 
 // Reads the header and track records only (no expansion).
 SongInfo Inspect(const uint8_t* data, size_t size);

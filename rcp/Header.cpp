@@ -87,7 +87,7 @@ std::string TrimmedText(const uint8_t* field, size_t size) {
     return std::string(reinterpret_cast<const char*>(field), size);
 }
 
-bool HasSignature(const uint8_t* data, size_t size) {
+bool HasSongSignature(const uint8_t* data, size_t size) {
     return StartsWith(data, size, kRcp2Signature) || StartsWith(data, size, kRcp3Signature);
 }
 

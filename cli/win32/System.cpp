@@ -15,13 +15,27 @@
 
 namespace cli {
 
+namespace {
+
+// Never fails: what is not UTF-16 (a lone surrogate) becomes U+FFFD.
+std::string Utf8OfWide(const wchar_t* wide) {
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return {};
+    std::string utf8(size_t(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.pop_back();  // the terminating zero
+    return utf8;
+}
+
+}  // namespace
+
 std::vector<std::string> CommandLineWords(int, char**) {
     int count = 0;
     const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> words(
         ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
     std::vector<std::string> utf8;
     for (int index = 1; words && index < count; ++index)
-        utf8.push_back(Utf8Of(std::filesystem::path(words.get()[index])));
+        utf8.push_back(Utf8OfWide(words.get()[index]));
     return utf8;
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "dll/common/FileNames.h"
+
 namespace dllfront {
 namespace {
 
@@ -29,8 +31,9 @@ class FileHandle {
     HANDLE handle_;
 };
 
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+// The system's own test, so that a path splits as the system splits it in any code page.
+bool IsAnsiLeadByte(unsigned char byte) {
+    return ::IsDBCSLeadByte(byte) != 0;
 }
 
 bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
@@ -101,29 +104,11 @@ bool WriteWholeOrNothing(const char* path, const std::vector<std::uint8_t>& byte
 }
 
 std::string FolderOf(const std::string& path) {
-    std::size_t folderEnd = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(path[i]);
-        if (::IsDBCSLeadByte(byte) && i + 1 < path.size()) {
-            ++i;  // the trail byte may be 0x5C: it is part of the character
-        } else if (byte == '\\' || byte == '/' || byte == ':') {
-            folderEnd = i + 1;
-        }
-    }
-    return path.substr(0, folderEnd);
+    return filenames::FolderOf(path, IsAnsiLeadByte, "\\/:");
 }
 
 bool SameFileName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (::IsDBCSLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return filenames::SameFileName(a, b, IsAnsiLeadByte);
 }
 
 std::optional<std::string> FindInFolder(const std::string& folder, const std::string& name) {

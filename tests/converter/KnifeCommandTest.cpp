@@ -7,6 +7,7 @@
 
 #include "smf/Smf.h"
 #include "tests/converter/SmfBytes.h"
+#include "tests/converter/SongBuilder.h"
 
 using namespace smfbytes;
 
@@ -74,6 +75,16 @@ TEST_F(KnifeCommand, RefusesBadConfigurationsAndFilesWritingNothing) {
     run = RunCli("--knife " + dir_ + "good.cfg " + dir_ + "cut.mid " + dir_ + "out.mid");
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.output.find("not a Standard MIDI File"), std::string::npos) << run.output;
+    EXPECT_FALSE(OutputExists());
+
+    // A song is judged by the song reader, not taken for a broken MIDI file.
+    testsong::Song song;
+    song.timebase = 0;
+    song.tracks = {{0, 0, 0, false, "", {{60, 10, 5, 100}}}};
+    Save("zero.rcp", testsong::Build(song));
+    run = RunCli("--knife " + dir_ + "good.cfg " + dir_ + "zero.rcp " + dir_ + "out.mid");
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.output, "vellacord-convert: " + dir_ + "zero.rcp: timebase 0 is out of range\n");
     EXPECT_FALSE(OutputExists());
 
     run = RunCli("--cc64 " + dir_ + "in.mid " + dir_ + "out.mid");

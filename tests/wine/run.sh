@@ -211,6 +211,7 @@ subsuite "host link in the stand-in host" "$ROOT/tests/wine/host.sh"
 subsuite "settings dialog" "$ROOT/tests/wine/dialog.sh" "$OUTPUTS"
 subsuite "whole sessions in the stand-in host" "$ROOT/tests/wine/session.sh"
 subsuite "the real converter libraries" "$ROOT/tests/wine/libraries.sh"
+subsuite "the command line in the default locale" "$ROOT/tests/wine/cli.sh"
 vlc_describe_wine "$ROOT"
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]

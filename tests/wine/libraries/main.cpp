@@ -161,6 +161,20 @@ void RcpcvChecks(HMODULE module) {
           "rcpcv: an unwritable destination and no path get their codes");
     Check(Read(locked) == "old" && FileCount() == files,
           "rcpcv: a failed save leaves the old file and no temporary file");
+    // A folder is never replaced; an old output is, beside a file that only looks temporary.
+    const std::string folder = work + "folder.mid";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Write(work + "again.mid", "old");
+    Write(work + "again.mid.part", "theirs");
+    const DWORD kept = (c.save(second, folder.c_str()) == RCPCV_NOT_WRITABLE)
+                           ? GetFileAttributesA(folder.c_str())
+                           : INVALID_FILE_ATTRIBUTES;
+    Check(
+        kept != INVALID_FILE_ATTRIBUTES && (kept & FILE_ATTRIBUTE_DIRECTORY) &&
+            c.save(second, (work + "again.mid").c_str()) == RCPCV_SAVED &&
+            Read(work + "again.mid").compare(0, 4, "MThd") == 0 &&
+            Read(work + "again.mid.part") == "theirs" && FileCount() == files + 2,
+        "rcpcv: a folder is refused and kept, an old output replaced, no one else's file touched");
     c.remove(second);
 
     for (const int stop : {0, 100}) {
