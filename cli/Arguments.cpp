@@ -1,9 +1,11 @@
 #include "cli/Arguments.h"
 
+#include <cstdlib>
+
 namespace cli {
 namespace {
 
-int Count(const std::string& option, const std::string& text, int most = 256) {
+int Count(const std::string& option, const std::string& text, int most) {
     size_t used = 0;
     int value = 0;
     try {
@@ -14,6 +16,17 @@ int Count(const std::string& option, const std::string& text, int most = 256) {
     if (used != text.size() || value < 1 || value > most)
         throw UsageError(option + " needs a whole number from 1 to " + std::to_string(most) +
                          ", not \"" + text + "\"");
+    return value;
+}
+
+double Seconds(const std::string& option, const std::string& text) {
+    // Plain decimals only: no signs, exponents, hexadecimal or words such as "inf".
+    const bool plain = !text.empty() &&
+                       text.find_first_not_of("0123456789.") == std::string::npos &&
+                       text.find('.') == text.rfind('.') && text != ".";
+    const double value = plain ? std::strtod(text.c_str(), nullptr) : -1;
+    if (value < 0 || value > 60)
+        throw UsageError(option + " needs seconds from 0 to 60, not \"" + text + "\"");
     return value;
 }
 
@@ -32,7 +45,9 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.mode = Mode::Help;
             return arguments;
         } else if (word == "--loops") {
-            arguments.loops = Count(word, value());
+            arguments.loops = Count(word, value(), 99);
+        } else if (word == "--fade") {
+            arguments.fade = Seconds(word, value());
         } else if (word == "--no-control-files") {
             arguments.controlFiles = false;
         } else if (word == "--knife") {
@@ -90,7 +105,7 @@ const char* UsageText() {
     return "usage: vellacord-convert [OPTIONS] SONG OUT.mid\n"
            "       vellacord-convert [OPTIONS] --out-dir DIR [--jobs N] [--force] PATH...\n"
            "       vellacord-convert [OPTIONS] --info [--json] PATH...\n"
-           "  OPTIONS: [--loops N] [--no-control-files]\n"
+           "  OPTIONS: [--loops N] [--fade S] [--no-control-files]\n"
            "           [--knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]]\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
            "  With --knife, post-processes a MIDI file (or the converted song) as the\n"
@@ -99,9 +114,14 @@ const char* UsageText() {
            "  --bank               remove bank selects that no program change follows\n"
            "  --cc64               replace the sustain pedal by note lengths\n"
            "  --no-mac-cut         refuse a MacBinary header instead of cutting it off\n"
-           "  --loops N            how often an endless loop plays (default 2)\n"
+           "  --loops N            how often an endless loop plays before the song fades out,\n"
+           "                       1 to 99 (default 2)\n"
+           "  --fade S             how many seconds a song with an endless loop fades out while\n"
+           "                       the loop plays on, 0 to 60 (default 10; 0 stops the song at\n"
+           "                       the end of the last pass)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
-           "  --info               print the song's variant, title, timebase, tempo and tracks\n"
+           "  --info               print the song's variant, title, timebase, tempo, tracks\n"
+           "                       and its playing length with these settings\n"
            "  --json               with --info: one JSON object per song and line\n"
            "  --out-dir DIR        convert every song of each PATH (a song, or a folder\n"
            "                       searched through) into DIR, keeping the folders' layout\n"

@@ -11,7 +11,8 @@ enum class Mode { Convert, Info, Help };
 
 struct Arguments {
     Mode mode = Mode::Convert;
-    int loops = 2;  // passes of an endless loop
+    int loops = 2;     // passes of an endless loop
+    double fade = 10;  // seconds a song with an endless loop fades out over after them
     bool controlFiles = true;
     std::string song;
     std::string output;

@@ -13,8 +13,10 @@ int main(int argc, char** argv) {
     try {
         arguments = cli::ParseArguments(cli::CommandLineWords(argc, argv));
     } catch (const cli::UsageError& error) {
-        cli::WriteText(stderr,
-                       std::string("vellacord-convert: ") + error.what() + "\n" + cli::UsageText());
+        // One line for a wrong word; the whole usage when nothing was given at all.
+        const std::string reason = std::string("vellacord-convert: ") + error.what();
+        cli::WriteText(stderr, argc == 1 ? reason + "\n" + cli::UsageText()
+                                         : reason + " (--help shows the usage)\n");
         return cli::kExitUsage;
     }
     switch (arguments.mode) {

@@ -24,6 +24,12 @@ void PrintText(const rcp::SongInfo& info) {
         total += info.trackEventCounts[index];
     }
     std::printf("events: %zu\n", total);
+    const rcp::PlayingTime& time = *info.playingTime;
+    std::printf("length: %.3f s\n", time.seconds);
+    std::printf("endless loop: %s\n", time.endless ? "yes" : "no");
+    if (time.loopPassSeconds) std::printf("loop pass: %.3f s\n", *time.loopPassSeconds);
+    if (time.fadeStartSeconds && time.fadeEndSeconds)
+        std::printf("fade: %.3f s to %.3f s\n", *time.fadeStartSeconds, *time.fadeEndSeconds);
 }
 
 std::string Text(const std::string& cp932) {
@@ -88,13 +94,13 @@ int RunInfo(const Arguments& arguments) {
     for (const FoundSong& song : search.songs) {
         try {
             const std::vector<uint8_t> bytes = ReadWholeFile(song.path);
+            // The playing length needs the whole conversion, with the loop settings given;
+            // nothing is written.
+            rcp::SongInfo info;
+            rcp::Convert(bytes.data(), bytes.size(), SongOptions(arguments, song.path), &info);
             if (arguments.json) {
-                // The playing length needs the whole conversion, with the loop settings given.
-                rcp::SongInfo info;
-                rcp::Convert(bytes.data(), bytes.size(), SongOptions(arguments, song.path), &info);
                 WriteText(stdout, JsonOf(song.path, info) + "\n");
             } else {
-                const rcp::SongInfo info = rcp::Inspect(bytes.data(), bytes.size());
                 if (several) WriteText(stdout, "file: " + song.path + "\n");
                 PrintText(info);
                 if (several) std::printf("\n");

@@ -18,6 +18,7 @@ rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
                          const Progress& progress) {
     rcp::Options options;
     options.endlessLoopPasses = arguments.loops;
+    options.fadeSeconds = arguments.fade;
     options.controlFiles = arguments.controlFiles;
     options.readControlFile = [path](const std::string& storedName) {
         return ReadFileBeside(path, storedName);

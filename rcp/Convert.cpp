@@ -6,13 +6,17 @@
 #include <cmath>
 
 #include "rcp/ControlFiles.h"
+#include "rcp/Fade.h"
+#include "rcp/SharedKeys.h"
 #include "rcp/Song.h"
+#include "rcp/TempoMap.h"
 #include "rcp/TrackConverter.h"
 
 namespace rcp {
 namespace {
 
 constexpr uint32_t kWireMicrosPerByte = 320;  // MIDI runs at 31250 baud, 10 bits a byte
+constexpr double kMaxFadeSeconds = 600;
 
 void Report(const Options& options, int percent) {
     if (options.progress && !options.progress(percent)) throw Stopped();
@@ -49,8 +53,9 @@ smf::Event Text(uint32_t tick, uint8_t type, const std::string& text) {
     return Meta(tick, type, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+// Clamped before rounding: a very slow tempo gives more microseconds than a 32-bit long holds.
 uint32_t MicrosPerQuarter(double bpm) {
-    return uint32_t(std::clamp(std::lround(60'000'000.0 / bpm), 1L, 0xFFFFFFL));
+    return uint32_t(std::llround(std::clamp(60'000'000.0 / bpm, 1.0, double(0xFFFFFF))));
 }
 
 smf::Event Tempo(uint32_t tick, double bpm) {
@@ -78,8 +83,9 @@ smf::Event TimeSignature(int numerator, int denominator) {
 // time order. A gradation glides: larger values glide faster, from 255 steps of a 48-tick
 // quarter at 1 down to 15 at 255; the glide is sent as up to 16 stepwise changes and is cut
 // short by the next change.
-void AddSongWide(smf::Track& conductor, std::vector<SongWideCommand> commands,
-                 const Header& header) {
+std::vector<smf::Event> SongWideEvents(std::vector<SongWideCommand> commands,
+                                       const Header& header) {
+    std::vector<smf::Event> events;
     std::stable_sort(
         commands.begin(), commands.end(),
         [](const SongWideCommand& a, const SongWideCommand& b) { return a.tick < b.tick; });
@@ -94,7 +100,7 @@ void AddSongWide(smf::Track& conductor, std::vector<SongWideCommand> commands,
         const SongWideCommand& command = commands[index];
         const uint32_t tick = uint32_t(std::max<int64_t>(0, command.tick));
         if (command.code == 0xF5) {
-            conductor.events.push_back(KeySignature(tick, command.value));
+            events.push_back(KeySignature(tick, command.value));
             continue;
         }
         if (command.value == 0) continue;  // a tempo of 0 would stop the song for good
@@ -107,18 +113,18 @@ void AddSongWide(smf::Track& conductor, std::vector<SongWideCommand> commands,
             for (int change = 1; change < changes; ++change) {
                 const int64_t at = tick + length * change / changes;
                 if (at >= nextTempoTick) break;
-                conductor.events.push_back(
-                    Tempo(uint32_t(at), bpm + (target - bpm) * change / changes));
+                events.push_back(Tempo(uint32_t(at), bpm + (target - bpm) * change / changes));
             }
             if (tick + length < nextTempoTick)
-                conductor.events.push_back(Tempo(uint32_t(tick + length), target));
+                events.push_back(Tempo(uint32_t(tick + length), target));
         } else {
-            conductor.events.push_back(Tempo(tick, target));
+            events.push_back(Tempo(tick, target));
         }
         bpm = target;
     }
-    std::stable_sort(conductor.events.begin(), conductor.events.end(),
+    std::stable_sort(events.begin(), events.end(),
                      [](const smf::Event& a, const smf::Event& b) { return a.tick < b.tick; });
+    return events;
 }
 
 smf::Track Conductor(const Header& header) {
@@ -180,11 +186,70 @@ SongInfo Inspect(const uint8_t* data, size_t size) {
     return InfoOf(ReadSong(data, size));
 }
 
+namespace {
+
+// The limits the tracks are played to and what the song's length is made of, all in ticks.
+struct Ending {
+    std::optional<TrackExpander::Passes> lastPasses;  // of the endless loop that ends last
+    std::optional<int64_t> fadeEnd;                   // when the song fades
+};
+
+int64_t LatestPassesEnd(const std::vector<TrackConversion>& tracks,
+                        std::optional<TrackExpander::Passes>& latest) {
+    for (const TrackConversion& track : tracks)
+        if (const auto passes = track.passes(); passes && (!latest || passes->end > latest->end))
+            latest = passes;
+    return latest ? latest->end : 0;
+}
+
+// Plays the tracks of a song with an endless loop on until `seconds` after `start`, the moment
+// the last of them has played its loop's passes, through the song's tempo map: tempo changes
+// inside the fade count too. The tracks are played on in growing steps until the end is known,
+// found each time from the tempo changes collected so far, which are complete up to where the
+// tracks have been played. Returns the fade's end.
+int64_t PlayIntoFade(std::vector<TrackConversion>& tracks, ConversionState& state,
+                     const Header& header, int64_t start, double seconds) {
+    int64_t playedTo = start;
+    while (true) {
+        for (TrackConversion& track : tracks)
+            if (!track.ended()) track.Play(playedTo);
+        std::vector<smf::Event> tempo = SongWideEvents(state.songWide, header);
+        tempo.insert(tempo.begin(), Tempo(0, header.tempo));
+        const int64_t end = TempoMap(tempo, header.timebase).TickAfter(start, seconds);
+        if (end > state.budget.lastTick)
+            throw Error("the song plays past the length limit (a fade that never ends?)");
+        if (end <= playedTo) return end;
+        playedTo = std::max(end, start + 2 * (playedTo - start));
+    }
+}
+
+PlayingTime TimeOf(const smf::File& file, const Ending& ending, int64_t fadeStart) {
+    const TempoMap tempo(file.tracks[0].events, file.division);
+    PlayingTime time;
+    uint32_t end = 0;
+    for (const smf::Track& track : file.tracks)
+        end = std::max({end, track.endTick, track.events.empty() ? 0 : track.events.back().tick});
+    time.seconds = tempo.Seconds(end);
+    time.endless = ending.lastPasses.has_value();
+    if (ending.lastPasses)
+        time.loopPassSeconds =
+            tempo.Seconds(ending.lastPasses->end) - tempo.Seconds(ending.lastPasses->start);
+    if (ending.fadeEnd) {
+        time.fadeStartSeconds = tempo.Seconds(fadeStart);
+        time.fadeEndSeconds = tempo.Seconds(*ending.fadeEnd);
+    }
+    return time;
+}
+
+}  // namespace
+
 smf::File Convert(const uint8_t* data, size_t size, const Options& options, SongInfo* info) {
     Report(options, 0);
     const Song song = ReadSong(data, size);
     if (info) *info = InfoOf(song);
     if (options.endlessLoopPasses < 1) throw Error("an endless loop must play at least once");
+    if (!(options.fadeSeconds >= 0 && options.fadeSeconds <= kMaxFadeSeconds))
+        throw Error("the fade must last from 0 to 600 seconds");
 
     smf::File file;
     file.format = 1;
@@ -193,17 +258,55 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     const int64_t shift = AddSetup(file, song.header, options);
     Report(options, 5);
 
+    // A song that fades plays its endless loops on; first every track is played up to where
+    // its endless loop has played its passes, which tells where the fade starts.
+    const bool fades = options.fadeSeconds > 0;
     ConversionState state;
+    std::vector<TrackConversion> tracks;
     for (size_t index = 0; index < song.tracks.size(); ++index) {
         const TrackRecord& track = song.tracks[index];
         if (!track.muted) {
-            smf::Track converted =
-                ConvertTrack(song, track, options.endlessLoopPasses, shift, state);
-            if (!converted.events.empty()) file.tracks.push_back(std::move(converted));
+            tracks.emplace_back(song, track, options.endlessLoopPasses,
+                                fades ? EndlessLoops::KeepPlaying : EndlessLoops::Leave, shift,
+                                state);
+            tracks.back().Play(INT64_MAX, fades);
         }
-        Report(options, 5 + int(90 * (index + 1) / song.tracks.size()));
+        Report(options, 5 + int(80 * (index + 1) / song.tracks.size()));
     }
-    AddSongWide(file.tracks[0], std::move(state.songWide), song.header);
+    Ending ending;
+    const int64_t fadeStart = LatestPassesEnd(tracks, ending.lastPasses);
+    if (fades && ending.lastPasses) {
+        ending.fadeEnd = PlayIntoFade(tracks, state, song.header, fadeStart, options.fadeSeconds);
+        for (TrackConversion& track : tracks) track.CutAt(*ending.fadeEnd);
+        state.songWide.erase(std::remove_if(state.songWide.begin(), state.songWide.end(),
+                                            [&](const SongWideCommand& command) {
+                                                return command.tick >= *ending.fadeEnd;
+                                            }),
+                             state.songWide.end());
+    }
+    Report(options, 90);
+
+    // The song lasts as long as its longest track, rests included.
+    int64_t songEnd = shift;
+    std::vector<smf::Track> converted;
+    for (TrackConversion& track : tracks) {
+        songEnd = std::max(songEnd, track.clock());
+        smf::Track result = track.Finish();
+        if (!result.events.empty()) converted.push_back(std::move(result));
+    }
+    HandOverSharedKeys(converted);
+    for (smf::Track& track : converted) file.tracks.push_back(std::move(track));
+    smf::Track& conductor = file.tracks[0];
+    const std::vector<smf::Event> songWide = SongWideEvents(std::move(state.songWide), song.header);
+    conductor.events.insert(conductor.events.end(), songWide.begin(), songWide.end());
+    conductor.endTick = uint32_t(songEnd);
+    if (ending.fadeEnd) {
+        // A glide that began before the fade's end sends nothing after it.
+        while (conductor.events.back().tick > *ending.fadeEnd) conductor.events.pop_back();
+        ApplyFade(file, TempoMap(conductor.events, file.division), fadeStart, *ending.fadeEnd,
+                  options.fadeSeconds);
+    }
+    if (info) info->playingTime = TimeOf(file, ending, fadeStart);
     Report(options, 100);
     return file;
 }

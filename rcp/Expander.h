@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "rcp/Song.h"
 
@@ -20,11 +22,64 @@ struct Budget {
 
 using PlayedRecord = std::function<void(int64_t tick, size_t index, const Record& record)>;
 
-// Plays `track` once through, calling `played` for every record that does something (notes,
-// commands, comments; not loop, measure or continuation records). The tick starts at the track's
-// start offset and may be negative at first. Raises Error for same-measure references that point
-// outside the track or round in a cycle, for nesting too deep, and when `budget` runs out.
-void ExpandTrack(const Song& song, const TrackRecord& track, int endlessLoopPasses, Budget& budget,
-                 const PlayedRecord& played);
+// What happens to an endless loop (count 0, or 255 which songs use the same way) once it has
+// played its passes.
+enum class EndlessLoops {
+    Leave,       // the track goes on after the loop
+    KeepPlaying  // the loop repeats for as long as the track is played
+};
+
+// Plays one track, in steps the caller chooses: each call goes on where the last one stopped.
+// The tick starts at the track's start offset and may be negative at first.
+class TrackExpander {
+  public:
+    TrackExpander(const Song& song, const TrackRecord& track, int endlessLoopPasses,
+                  EndlessLoops endless, Budget& budget);
+
+    // Calls `played` for every record that does something (notes, commands, comments; not loop,
+    // measure or continuation records) until the track ends or the next record lies at or after
+    // `stopTick`; with `pauseAfterPasses`, also as soon as an endless loop has played its passes
+    // for the first time. Raises Error for same-measure references that point outside the track
+    // or round in a cycle, for nesting too deep, and when the budget runs out.
+    void Play(int64_t stopTick, bool pauseAfterPasses, const PlayedRecord& played);
+
+    bool ended() const { return ended_; }
+    int64_t tick() const { return tick_; }  // the track's clock, rests included
+    // Where the passes of the endless loop last completed ended, and where its last pass began.
+    struct Passes {
+        int64_t start = 0;
+        int64_t end = 0;
+    };
+    const std::optional<Passes>& passes() const { return passes_; }
+
+  private:
+    struct Loop {
+        size_t bodyStart = 0;
+        std::optional<int> passesLeft;  // unknown until the loop end is first reached
+        std::optional<size_t> returnPoint;
+        bool endless = false;
+        int64_t passStart = 0;
+    };
+
+    std::string Where(size_t position) const;
+    size_t EndMeasure(size_t position);
+    std::optional<size_t> Target(const Record& record) const;
+    size_t SameMeasure(size_t position, const Record& record);
+    size_t LoopEnd(size_t position, const Record& record);
+
+    const Song& song_;
+    const TrackRecord& track_;
+    const int endlessLoopPasses_;
+    const EndlessLoops endless_;
+    Budget& budget_;
+    std::vector<Loop> loops_;
+    std::optional<size_t> returnPoint_;
+    size_t position_ = 0;
+    int64_t tick_ = 0;
+    bool ended_ = false;
+    bool pause_ = false;
+    std::optional<Passes> passes_;
+    std::vector<bool> inChain_;  // records of the same-measure chain being followed
+};
 
 }  // namespace rcp

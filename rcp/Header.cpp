@@ -23,9 +23,27 @@ int SignedByte(uint8_t value) {
     return value >= 0x80 ? value - 0x100 : value;
 }
 
-std::vector<std::string> MemoLines(const uint8_t* at, int width) {
+bool LeadByte(uint8_t byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The memo is twelve fixed-width records that run on into each other: a double-byte character
+// (code page 932) may begin at the end of one record and end at the start of the next. Each line
+// is the record with such a character made whole at its end (and left out at the start of the
+// next), so that every line stands as text of its own; a lead byte with nothing after it in the
+// whole memo is dropped.
+std::vector<std::string> MemoLines(const uint8_t* at, size_t width) {
+    const size_t size = 12 * width;
     std::vector<std::string> lines;
-    for (int line = 0; line < 12; ++line) lines.push_back(TrimmedText(at + line * width, width));
+    size_t position = 0;
+    for (size_t line = 1; line <= 12; ++line) {
+        const size_t begin = position;
+        size_t end = line * width;
+        while (position < end) position += LeadByte(at[position]) ? 2 : 1;
+        end = std::min(position, size);
+        if (position > size) --end;  // the dangling lead byte
+        lines.push_back(TrimmedText(at + begin, end - begin));
+    }
     return lines;
 }
 

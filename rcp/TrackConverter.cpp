@@ -20,6 +20,8 @@ uint8_t Data(int value) {
     return uint8_t(value & 0x7F);
 }
 
+}  // namespace
+
 class TrackConverter {
   public:
     TrackConverter(const Song& song, const TrackRecord& track, int64_t shift,
@@ -30,7 +32,6 @@ class TrackConverter {
             const int shiftBits = track.keyShift & 0x7F;
             transpose_ = (shiftBits >= 0x40 ? shiftBits - 0x80 : shiftBits) + song.header.playBias;
         }
-        pendingOff_.fill(-1);
     }
 
     void Play(const Record& record, int64_t tick, size_t index) {
@@ -91,20 +92,39 @@ class TrackConverter {
         }
     }
 
-    smf::Track Finish() {
+    // Nothing starts at or after `end`; what still sounds then is released there.
+    void CutAt(int64_t end) {
+        const uint32_t last = Clamped(end);
+        size_t kept = events_.size();
+        while (kept > 0 && events_[kept - 1].event.tick >= last) --kept;
+        events_.resize(kept);
+        offs_.erase(std::remove_if(offs_.begin(), offs_.end(),
+                                   [&](const Tagged& off) { return off.onIndex >= kept; }),
+                    offs_.end());
+        for (Tagged& off : offs_) off.event.tick = std::min(off.event.tick, last);
+        for (std::optional<Sounding>& note : sounding_) {
+            if (note && note->onIndex >= kept) note.reset();
+            if (note) note->off = std::min(note->off, end);
+        }
+    }
+
+    smf::Track Finish(int64_t clock) {
         for (int key = 0; key < 128; ++key)
-            if (pendingOff_[key] >= 0) NoteOff(key);
+            if (sounding_[key]) NoteOff(key);
         smf::Track track;
         if (events_.empty() && offs_.empty()) return track;
         if (!track_.memo.empty())
             track.events.push_back({0, 0xFF, 0x03, {track_.memo.begin(), track_.memo.end()}});
         // Everything but the note ends comes in time order already; the ends are sorted and
         // merged in. At one tick a note ends before the next one starts, so that a re-struck
-        // key sounds. Events for port B are marked with the port meta event, as players that
-        // know two ports expect; tracks that stay on port A carry none. The marks are placed
-        // while merging so that a note struck on one port also ends there.
-        std::stable_sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
-            return a.event.tick < b.event.tick;
+        // key sounds, but never before its own start (a note moved to the song's start by a
+        // negative start offset may end there too). Events for port B are marked with the port
+        // meta event, as players that know two ports expect; tracks that stay on port A carry
+        // none. The marks are placed while merging so that a note struck on one port also ends
+        // there.
+        std::sort(offs_.begin(), offs_.end(), [](const Tagged& a, const Tagged& b) {
+            return a.event.tick != b.event.tick ? a.event.tick < b.event.tick
+                                                : a.onIndex < b.onIndex;
         });
         track.events.reserve(track.events.size() + events_.size() + offs_.size());
         int port = 0;
@@ -117,13 +137,17 @@ class TrackConverter {
         };
         size_t next = 0, nextOff = 0;
         while (next < events_.size() || nextOff < offs_.size()) {
-            if (nextOff < offs_.size() &&
-                (next == events_.size() || offs_[nextOff].event.tick <= events_[next].event.tick))
+            const bool offFirst =
+                nextOff < offs_.size() &&
+                (next == events_.size() || offs_[nextOff].event.tick < events_[next].event.tick ||
+                 (offs_[nextOff].event.tick == events_[next].event.tick &&
+                  offs_[nextOff].onIndex < next));
+            if (offFirst)
                 take(offs_[nextOff++]);
             else
                 take(events_[next++]);
         }
-        track.endTick = track.events.back().tick;
+        track.endTick = std::max(track.events.back().tick, Clamped(clock));
         return track;
     }
 
@@ -139,11 +163,12 @@ class TrackConverter {
     }
 
     // `port` -1: the port the track is on now (or was last on, while its channel is OFF).
-    void Add(smf::Event event, int port = -1) {
+    // `onIndex`: for a note end, where its note's start is in `events_`.
+    void Add(smf::Event event, int port = -1, size_t onIndex = 0) {
         Reserve(1);
         if (channel_ != kOff) port_ = channel_ >> 4;
         (event.kind() == 0x80 ? offs_ : events_)
-            .push_back({std::move(event), port < 0 ? port_ : port});
+            .push_back({std::move(event), port < 0 ? port_ : port, onIndex});
     }
 
     void Channel(int64_t tick, uint8_t kind, int first, std::optional<int> second = std::nullopt) {
@@ -183,25 +208,28 @@ class TrackConverter {
         const int key = record.code + transpose_;
         // Wrapping a shifted key into range would sound in a wrong octave; leave it out.
         if (key < 0 || key > 127) return;
-        if (pendingOff_[key] > tick) {
+        std::optional<Sounding>& sounding = sounding_[key];
+        if (sounding && sounding->off > tick) {
             // The key still sounds: a tie. It is held on instead of struck again.
-            pendingOff_[key] = tick + gate;
+            sounding->off = tick + gate;
             return;
         }
-        if (pendingOff_[key] >= 0) NoteOff(key);
+        if (sounding) NoteOff(key);
+        // A note before the song's start (a negative start offset) starts with the song and
+        // keeps its own end.
         Add({Clamped(tick),
              uint8_t(0x90 | MidiChannel()),
              0,
              {uint8_t(key), uint8_t(std::min(velocity, 127))}});
-        pendingOff_[key] = tick + gate;
-        offChannel_[key] = uint8_t(MidiChannel());
-        offPort_[key] = uint8_t(channel_ >> 4);
+        sounding = Sounding{tick + gate, events_.size() - 1, uint8_t(MidiChannel()),
+                            uint8_t(channel_ >> 4)};
     }
 
     void NoteOff(int key) {
-        Add({Clamped(pendingOff_[key]), uint8_t(0x80 | offChannel_[key]), 0, {uint8_t(key), 0}},
-            offPort_[key]);
-        pendingOff_[key] = -1;
+        const Sounding& note = *sounding_[key];
+        Add({Clamped(note.off), uint8_t(0x80 | note.channel), 0, {uint8_t(key), 0}}, note.port,
+            note.onIndex);
+        sounding_[key].reset();
     }
 
     const Song& song_;
@@ -212,27 +240,60 @@ class TrackConverter {
     int port_ = 0;
     int transpose_ = 0;
     DeviceState devices_;
-    std::array<int64_t, 128> pendingOff_{};
-    std::array<uint8_t, 128> offChannel_{};
-    std::array<uint8_t, 128> offPort_{};
+    // A key struck on this track that has not been released yet.
+    struct Sounding {
+        int64_t off = 0;     // where it ends, before the start has been clamped
+        size_t onIndex = 0;  // its start in `events_`
+        uint8_t channel = 0;
+        uint8_t port = 0;
+    };
+    std::array<std::optional<Sounding>, 128> sounding_;
     struct Tagged {
         smf::Event event;
         int port;
+        size_t onIndex;
     };
     std::vector<Tagged> events_;  // in time order
     std::vector<Tagged> offs_;    // note ends, in the order the notes were struck again or ended
 };
 
-}  // namespace
+TrackConversion::TrackConversion(const Song& song, const TrackRecord& track, int endlessLoopPasses,
+                                 EndlessLoops endless, int64_t shift, ConversionState& state)
+    : expander_(
+          std::make_unique<TrackExpander>(song, track, endlessLoopPasses, endless, state.budget)),
+      converter_(std::make_unique<TrackConverter>(song, track, shift, state)),
+      shift_(shift) {}
 
-smf::Track ConvertTrack(const Song& song, const TrackRecord& track, int endlessLoopPasses,
-                        int64_t shift, ConversionState& state) {
-    TrackConverter converter(song, track, shift, state);
-    ExpandTrack(song, track, endlessLoopPasses, state.budget,
-                [&](int64_t tick, size_t index, const Record& record) {
-                    converter.Play(record, tick, index);
-                });
-    return converter.Finish();
+TrackConversion::TrackConversion(TrackConversion&&) noexcept = default;
+TrackConversion::~TrackConversion() = default;
+
+void TrackConversion::Play(int64_t stopTick, bool pauseAfterPasses) {
+    expander_->Play(stopTick - shift_, pauseAfterPasses,
+                    [&](int64_t tick, size_t index, const Record& record) {
+                        converter_->Play(record, tick, index);
+                    });
+}
+
+bool TrackConversion::ended() const {
+    return expander_->ended();
+}
+
+int64_t TrackConversion::clock() const {
+    return expander_->tick() + shift_;
+}
+
+std::optional<TrackExpander::Passes> TrackConversion::passes() const {
+    std::optional<TrackExpander::Passes> passes = expander_->passes();
+    if (passes) passes->start += shift_, passes->end += shift_;
+    return passes;
+}
+
+void TrackConversion::CutAt(int64_t tick) {
+    converter_->CutAt(tick);
+}
+
+smf::Track TrackConversion::Finish() {
+    return converter_->Finish(clock());
 }
 
 }  // namespace rcp

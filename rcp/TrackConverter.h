@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "rcp/Expander.h"
@@ -24,9 +26,35 @@ struct ConversionState {
     std::vector<SongWideCommand> songWide;
 };
 
-// `shift` moves the whole track later (the setup time). The track has no events when the song
-// track yields nothing to send.
-smf::Track ConvertTrack(const Song& song, const TrackRecord& track, int endlessLoopPasses,
-                        int64_t shift, ConversionState& state);
+class TrackConverter;
+
+// One song track on its way into an SMF track, played in steps the caller chooses. Every tick
+// here is already moved later by `shift` (the setup time).
+class TrackConversion {
+  public:
+    TrackConversion(const Song& song, const TrackRecord& track, int endlessLoopPasses,
+                    EndlessLoops endless, int64_t shift, ConversionState& state);
+    TrackConversion(TrackConversion&&) noexcept;
+    ~TrackConversion();
+
+    // Converts what plays before `stopTick`, or up to where an endless loop has first played its
+    // passes (see TrackExpander::Play).
+    void Play(int64_t stopTick, bool pauseAfterPasses = false);
+    bool ended() const;
+    int64_t clock() const;
+    std::optional<TrackExpander::Passes> passes() const;
+
+    // Nothing starts at or after `tick`; what still sounds then is released there.
+    void CutAt(int64_t tick);
+
+    // The SMF track, ending at the track's clock or its last note end, whichever is later. It
+    // has no events when the song track yields nothing to send.
+    smf::Track Finish();
+
+  private:
+    std::unique_ptr<TrackExpander> expander_;
+    std::unique_ptr<TrackConverter> converter_;
+    int64_t shift_;
+};
 
 }  // namespace rcp

@@ -139,6 +139,11 @@ TEST_F(CliTest, FailuresNameTheFileAndLeaveNothingBehind) {
 
     EXPECT_EQ(2, Run(""));
     EXPECT_EQ(2, Run("--loops 0 " + good + " " + out));
+    for (const std::string bad :
+         {"--loops 100", "--fade 60.5", "--fade -1", "--fade 1e1", "--fade nan", "--fade ''"}) {
+        EXPECT_EQ(2, Run(bad + " " + good + " " + out)) << bad;
+        EXPECT_EQ(1, std::count(output_.begin(), output_.end(), '\n')) << output_;
+    }
     EXPECT_EQ(2, Run("--bogus " + good + " " + out));
     EXPECT_EQ((std::vector<std::string>{"cut.rcp", "good.rcp"}), Files());
 }
@@ -236,6 +241,8 @@ TEST_F(CliTest, InfoTakesEverySongGivenAndWritesJsonLines) {
         "  1994,30,March";
     testsong::Song built = OneNote(rcp::SongInfo::Variant::Rcp3G36);
     built.tracks[0].channel = 0x12;  // port B, channel 3
+    built.tracks[0].events = {
+        {0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}};  // 2 s, endless
     const std::string song = Put("\x83\x5c.g36", Build(built));
     Put("setup.gsd", Gsd());
 
@@ -244,7 +251,8 @@ TEST_F(CliTest, InfoTakesEverySongGivenAndWritesJsonLines) {
     EXPECT_NE(std::string::npos, output_.find("variant: RCP 2.x\n"));
     EXPECT_NE(std::string::npos, output_.find("variant: RCP 3.0 (G36)\n"));
 
-    ASSERT_EQ(1, Run("--info --json " + grandSlam.string() + " '" + song + "' missing.rcp"));
+    ASSERT_EQ(1, Run("--loops 3 --fade 2.5 --info --json " + grandSlam.string() + " '" + song +
+                     "' missing.rcp"));
     Put("lines.json", std::vector<uint8_t>(output_.begin(), output_.end()));
     ASSERT_EQ(0, Shell("python3 -c 'import json, sys\n"
                        "for line in open(sys.argv[1], encoding=\"utf-8\"):\n"
@@ -254,12 +262,14 @@ TEST_F(CliTest, InfoTakesEverySongGivenAndWritesJsonLines) {
                        "  print(o[\"title\"], len(o[\"memo\"]), o[\"memo\"][1:2], o[\"timebase\"],"
                        " s[\"numerator\"], s[\"denominator\"], len(o[\"tracks\"]), t[\"channel\"],"
                        " t[\"port\"], t[\"events\"], [(c[\"name\"], c[\"found\"]) for c in f],"
-                       " sep=\"|\")' " +
+                       " *[o[\"length\"][k] for k in (\"endless\", \"loopPassSeconds\","
+                       " \"fadeStartSeconds\", \"fadeEndSeconds\")], sep=\"|\")' " +
                        (folder_ / "lines.json").string()))
         << output_;
+    // Three 2-second passes after the control file's setup beat, then the fade of 2.5 seconds.
     EXPECT_EQ("no such file or folder\n" + title + "|11|[' \u3010 Grand Slam Ver.2.01  \u3011']|" +
-                  "48|4|4|18|1|A|4850|[]\n"
-                  "Test|0|[]|48|4|4|1|3|B|2|[('SETUP.GSD', True)]\n",
+                  "48|4|4|18|1|A|4850|[]|False|None|None|None\n"
+                  "Test|0|[]|48|4|4|1|3|B|4|[('SETUP.GSD', True)]|True|2.0|6.5|9.0\n",
               output_);
 }
 
@@ -321,6 +331,25 @@ TEST_F(CliTest, OutputReplacesOnlyTheOldOutput) {
     EXPECT_TRUE(fs::is_directory(folder_ / "folder.mid"));
     EXPECT_EQ((std::vector<std::string>{"folder.mid", "out.mid", "out.mid.part", "song.rcp"}),
               Files());
+}
+
+TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
+    testsong::Song song;  // one 2-second pass of an endless loop
+    song.tracks = {{0, 0, 0, false, "", {{0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}}}};
+    const std::string path = Put("loop.rcp", Build(song));
+
+    ASSERT_EQ(0, Run("--info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nlength: 14.052 s\nendless loop: yes\n"
+                                              "loop pass: 2.000 s\nfade: 4.000 s to 14.000 s\n"))
+        << output_;
+    ASSERT_EQ(0, Run("--loops 3 --fade 2.5 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nfade: 6.000 s to 8.500 s\n")) << output_;
+    ASSERT_EQ(0, Run("--loops 1 --fade 0 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos,
+              output_.find("\nlength: 2.000 s\nendless loop: yes\nloop pass: 2.000 s\n"))
+        << output_;
+    EXPECT_EQ(std::string::npos, output_.find("fade:"));
+    EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
 }
 
 }  // namespace

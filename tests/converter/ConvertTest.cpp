@@ -111,6 +111,7 @@ TEST(SongExpansion, LoopsAndSameMeasuresInBothLayouts) {
         song.tracks = {loops, measures};
         rcp::Options options;
         options.endlessLoopPasses = 4;
+        options.fadeSeconds = 0;
         const auto csv = Csv(Build(song), options);
         EXPECT_EQ(3u, Matching(csv, "Note_on_c, 0, 60").size());
         EXPECT_EQ(6u, Matching(csv, "Note_on_c, 0, 62").size());
@@ -154,7 +155,7 @@ TEST(SongErrors, BadInputEndsWithAClearErrorInBoundedTime) {
 
     std::vector<testsong::Event> bomb(8, {0xF9, 1, 0, 0});
     bomb.push_back({60, 1, 1, 100});
-    bomb.insert(bomb.end(), 8, {0xF8, 255, 0, 0});
+    bomb.insert(bomb.end(), 8, {0xF8, 254, 0, 0});
     ExpectError(OneTrack(bomb), "limit");
     bomb[8] = {60, 0, 0, 0};  // silent and taking no time: only the work bound stops it
     ExpectError(OneTrack(bomb), "limit");

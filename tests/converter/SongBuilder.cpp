@@ -39,6 +39,7 @@ std::vector<uint8_t> Build(const Song& song) {
     if (six) {
         std::memcpy(out.data(), "COME ON MUSIC RECOMPOSER RCP3.0", 31);
         Put(out, 0x20, song.title, 128);
+        Put(out, 0xA0, song.memo, 360);
         PutLittle(out, 0x208, trackCount, 2);
         PutLittle(out, 0x20A, song.timebase, 2);
         PutLittle(out, 0x20C, song.tempo, 2);
@@ -55,6 +56,7 @@ std::vector<uint8_t> Build(const Song& song) {
     } else {
         std::memcpy(out.data(), "RCM-PC98V2.0(C)COME ON MUSIC\r\n", 30);
         Put(out, 0x20, song.title, 64);
+        Put(out, 0x60, song.memo, 336);
         out[0x1C0] = uint8_t(song.timebase), out[0x1E7] = uint8_t(song.timebase >> 8);
         out[0x1C1] = uint8_t(song.tempo);
         out[0x1C2] = 4, out[0x1C3] = 4;

@@ -29,6 +29,7 @@ struct Track {
 struct Song {
     rcp::SongInfo::Variant variant = rcp::SongInfo::Variant::Rcp2;
     std::string title = "Test";
+    std::string memo;  // raw bytes of the twelve memo records, one after the other
     int timebase = 48;
     int tempo = 120;
     int playBias = 0;

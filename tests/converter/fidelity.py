@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Fidelity of the song converter against an independent reader.
 
-For every song of the corpus, converts it with our command line (--loops 1, since the reference
-plays an endless loop once) and with timidity's MIDI-file output, reads both with midicsv and
-compares the notes one for one: channel, key, velocity, onset and release in quarter notes
+For every song of the corpus, converts it with our command line (--loops 1 --fade 0, since the
+reference plays an endless loop once and stops) and with timidity's MIDI-file output, reads both
+with midicsv and compares the notes one for one: channel, key, velocity, onset and release in quarter notes
 within one tick of 144 (the reference's fixed division), and the tempo at each onset within
 0.5 %. The reference drops every system exclusive message and knows no control files, so only
 notes and tempo are compared; it also cuts the silence before the first event, so both sides
@@ -172,7 +172,8 @@ def main():
             path = os.path.join(corpus, song)
             ours = os.path.join(work, "ours.mid")
             ref = os.path.join(work, "ref.mid")
-            run = subprocess.run([cli, "--loops", "1", path, ours], capture_output=True)
+            run = subprocess.run([cli, "--loops", "1", "--fade", "0", path, ours],
+                                 capture_output=True)
             if run.returncode != 0:
                 print("%-24s FAIL: %s" % (song, run.stderr.decode(errors="replace").strip()))
                 failed += 1
