@@ -9,7 +9,8 @@
 #   - the peak memory (maximum resident set) of the 1,000-song batch;
 #   - the converter's time per MB of song in one process, and its peak memory on the largest song.
 # Times are the best of several rounds, the rounds of compared commands alternating, because a
-# shared machine is noisy. Uses a plain -O2 build (the native preset carries sanitizers). A
+# shared machine is noisy. Uses a plain -O2 build (the native preset carries sanitizers), linked
+# statically as the Windows build is: a small song's process then pays no dynamic loading. A
 # measuring command, not a test: it fails only when a run cannot be carried out.
 # Usage: scripts/bench-converters.sh
 set -u
@@ -22,7 +23,7 @@ command -v timidity >/dev/null || { echo "bench-converters: timidity is not inst
 [ -x /usr/bin/time ] || { echo "bench-converters: /usr/bin/time is not installed"; exit 1; }
 [ -d "$corpus" ] || { echo "bench-converters: no corpus at $corpus"; exit 1; }
 build="g++ -std=c++17 -O2 -DNDEBUG"
-$build -pthread -I"$root" "$root"/smf/*.cpp "$root"/rcp/*.cpp "$root"/knife/*.cpp \
+$build -pthread -static -I"$root" "$root"/smf/*.cpp "$root"/rcp/*.cpp "$root"/knife/*.cpp \
     "$root"/cli/*.cpp "$root"/cli/posix/*.cpp "$root"/dll/common/FileNames.cpp \
     -o "$work/vellacord-convert" || { echo "bench-converters: the -O2 build failed"; exit 1; }
 # The converter alone, in one process: no start-up or file costs in the time per MB.
@@ -128,7 +129,8 @@ largest_peak=$(/usr/bin/time -f %M "$convert" "$largest" "$work/ours.mid" 2>&1 >
 
 cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo "no git")
-echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC') on $cores cores ($cpu), build: $build (g++ $(g++ -dumpversion)), commit $commit"
+echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC') on $cores cores ($cpu), build: $build -static" \
+    "(g++ $(g++ -dumpversion)), commit $commit"
 echo
 echo "| figure | measured | goal | |"
 echo "|---|---|---|---|"
