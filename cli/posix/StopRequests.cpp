@@ -21,6 +21,7 @@ void OnSignal(int) {
 void CatchStopRequests() {
     struct sigaction action = {};
     action.sa_handler = OnSignal;
+    action.sa_flags = SA_RESTART;  // reads and writes in progress go on; the flag is read after
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
     // A reader that goes away (a closed pipe) must not end the process in the middle of a write.
