@@ -6,41 +6,30 @@
 namespace knife {
 namespace {
 
-bool IsBankSelect(const smf::Event& e) {
-    return e.kind() == 0xB0 && (e.data[0] == 0 || e.data[0] == 32);
+bool IsBankSelect(const Event& e) {
+    return e.kind() == 0xB0 && (e.data1() == 0 || e.data1() == 32);
 }
 
 }  // namespace
 
-void HandleBankSelects(smf::File& file, bool removeAll, Report& report) {
-    const std::vector<EventRef> order = PlayingOrder(file);
+void HandleBankSelects(Song& song, bool removeAll, Report& report) {
     // Walking backwards, `programNext[ch]` tells whether the channel's next program change or
     // note-on (in playing order, across all tracks) is a program change.
     std::array<bool, 16> programNext{};
-    std::vector<std::vector<bool>> doomed(file.tracks.size());
-    for (size_t t = 0; t < file.tracks.size(); ++t) doomed[t].resize(file.tracks[t].events.size());
     size_t removed = 0;
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const smf::Event& e = file.tracks[it->track].events[it->index];
+    PlayingOrder order(song, PlayingOrder::Backwards);
+    for (EventRef at; order.next(&at);) {
+        Event& e = song.tracks[at.track].events[at.index];
         if (!e.isChannel()) continue;
         const int ch = e.channel();
         if (e.kind() == 0xC0) {
             programNext[ch] = true;
-        } else if (e.kind() == 0x90 && e.data[1] > 0) {
+        } else if (e.isNoteOn()) {
             programNext[ch] = false;
         } else if (IsBankSelect(e) && (removeAll || !programNext[ch])) {
-            doomed[it->track][it->index] = true;
+            e.remove();
             ++removed;
         }
-    }
-    for (size_t t = 0; t < file.tracks.size(); ++t) {
-        std::vector<smf::Event>& events = file.tracks[t].events;
-        std::vector<smf::Event> kept;
-        kept.reserve(events.size());
-        for (size_t i = 0; i < events.size(); ++i) {
-            if (!doomed[t][i]) kept.push_back(std::move(events[i]));
-        }
-        events = std::move(kept);
     }
     AddLine(report, "Bank",
             {Count(removed, removeAll ? "bank selects removed (GM target)"

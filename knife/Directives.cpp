@@ -7,7 +7,7 @@
 namespace knife {
 namespace {
 
-bool IsNote(const smf::Event& e) {
+bool IsNote(const Event& e) {
     return e.kind() == 0x80 || e.kind() == 0x90 || e.kind() == 0xA0;
 }
 
@@ -17,12 +17,12 @@ struct Counts {
 };
 
 // Returns false when the event goes.
-bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, Counts& counts) {
-    if (e.status == 0xF0 || e.status == 0xF7) {
-        if (config.dropSysEx) ++counts.sysEx;
-        return !config.dropSysEx;
+bool Apply(const Song& song, Event& e, const Config& config, bool noTranspose, Counts& counts) {
+    if (!e.isChannel()) {
+        if (!config.dropSysEx || song.longEvent(e).status == 0xFF) return true;
+        ++counts.sysEx;
+        return false;
     }
-    if (!e.isChannel()) return true;
     const int ch = e.channel();
     if ((e.kind() == 0xA0 || e.kind() == 0xD0) && config.dropAftertouch[ch]) {
         ++counts.aftertouch;
@@ -32,27 +32,27 @@ bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, C
         ++counts.pitchBend;
         return false;
     }
-    const bool noteOn = e.kind() == 0x90 && e.data[1] > 0;
-    if (IsNote(e) && config.transpose[ch] != 0 && !noTranspose[ch]) {
-        const int key = e.data[0] + config.transpose[ch];
+    const bool noteOn = e.isNoteOn();
+    if (IsNote(e) && config.transpose[ch] != 0 && !noTranspose) {
+        const int key = e.data1() + config.transpose[ch];
         if (key < 0 || key > 127) {
             // Every message of a key that leaves the range goes, its note-off included, so no
             // note is left hanging.
             if (noteOn) ++counts.outOfRange;
             return false;
         }
-        e.data[0] = static_cast<uint8_t>(key);
+        e.setData1(key);
         if (noteOn) ++counts.transposed;
     }
     if (noteOn && config.velocityPercent[ch] != 100) {
-        const int scaled = (e.data[1] * config.velocityPercent[ch] + 50) / 100;
-        e.data[1] = static_cast<uint8_t>(scaled < 1 ? 1 : scaled > 127 ? 127 : scaled);
+        const int scaled = (e.data2() * config.velocityPercent[ch] + 50) / 100;
+        e.setData2(scaled < 1 ? 1 : scaled > 127 ? 127 : scaled);
         ++counts.velocities;
     }
     if (e.kind() == 0xC0) {
-        const uint8_t to = config.program[ch][e.data[0]];
-        if (to != e.data[0]) {
-            e.data[0] = to;
+        const uint8_t to = config.program[ch][e.data1()];
+        if (to != e.data1()) {
+            e.setData1(to);
             ++counts.programs;
         }
     }
@@ -61,22 +61,18 @@ bool Apply(smf::Event& e, const Config& config, const ChannelSet& noTranspose, C
 
 }  // namespace
 
-void ApplyDirectives(smf::File& file, const Config& config, const ChannelSet& rhythm,
-                     Report& report) {
-    // Rhythm channels are never transposed: channel 10, the rhythm parts, and a channel that a
-    // `channel` directive sends to channel 10.
-    ChannelSet noTranspose = rhythm;
-    for (int ch = 0; ch < 16; ++ch) noTranspose[ch] = noTranspose[ch] || config.channelTo[ch] == 9;
-    noTranspose[9] = true;
-
+void ApplyDirectives(Song& song, const Config& config, const RhythmParts& rhythm, Report& report) {
+    // Rhythm channels are never transposed: channel 10, a rhythm part while it is one, and a
+    // channel that a `channel` directive sends to channel 10.
+    RhythmFollower follower(rhythm);
     Counts counts;
-    for (smf::Track& track : file.tracks) {
-        std::vector<smf::Event> kept;
-        kept.reserve(track.events.size());
-        for (smf::Event& e : track.events) {
-            if (Apply(e, config, noTranspose, counts)) kept.push_back(std::move(e));
-        }
-        track.events = std::move(kept);
+    PlayingOrder order(song);
+    for (EventRef at; order.next(&at);) {
+        Event& e = song.tracks[at.track].events[at.index];
+        const bool noTranspose =
+            e.isChannel() &&
+            (e.channel() == 9 || config.channelTo[e.channel()] == 9 || follower.isRhythm(e));
+        if (!Apply(song, e, config, noTranspose, counts)) e.remove();
     }
     AddLine(report, "drop",
             {Count(counts.sysEx, "SysEx messages removed"),
@@ -89,14 +85,14 @@ void ApplyDirectives(smf::File& file, const Config& config, const ChannelSet& rh
     AddLine(report, "program", {Count(counts.programs, "program changes mapped")});
 }
 
-void MoveChannels(smf::File& file, const Config& config, Report& report) {
+void MoveChannels(Song& song, const Config& config, Report& report) {
     size_t moved = 0;
-    for (smf::Track& track : file.tracks) {
-        for (smf::Event& e : track.events) {
+    for (Track& track : song.tracks) {
+        for (Event& e : track.events) {
             if (!e.isChannel()) continue;
             const int to = config.channelTo[e.channel()];
             if (to == e.channel()) continue;
-            e.status = static_cast<uint8_t>(e.kind() | to);
+            e.setStatus(e.kind() | to);
             ++moved;
         }
     }

@@ -5,7 +5,9 @@
 #include "knife/Config.h"
 #include "knife/Knife.h"
 #include "knife/Rules.h"
+#include "knife/Song.h"
 #include "knife/Unwrap.h"
+#include "smf/Smf.h"
 
 namespace knife {
 
@@ -26,35 +28,51 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
     };
     reached(0);
     const Bytes bytes = Unwrap(data, size, options.macCut);
-    smf::File file;
+    Song song;
     try {
-        file = smf::Read(bytes.data, bytes.size);
+        // Room for the one event a rule may insert in front of the first track (the reset).
+        song = ReadSong(bytes.data, bytes.size, 1);
     } catch (const smf::FormatError& e) {
         throw Error(Failure::NotSmf, std::string("not a Standard MIDI File: ") + e.what());
     }
-    if (file.format > 1) {
-        throw Error(Failure::NotSmf, "format " + std::to_string(file.format) +
+    if (song.format > 1) {
+        throw Error(Failure::NotSmf, "format " + std::to_string(song.format) +
                                          " files are not processed (only formats 0 and 1)");
     }
     reached(20);
 
     Report lines;
     if (bytes.macBinaryCut) lines.lines.push_back("Mac: 128-byte MacBinary header cut");
-    const ChannelSet rhythm = RhythmChannels(file, config);
-    ApplyDirectives(file, config, rhythm, lines);
-    reached(35);
-    if (options.ch10) MergeRhythm(file, rhythm, lines);
-    MoveChannels(file, config, lines);
-    reached(50);
-    if (options.bank) HandleBankSelects(file, config.target == Target::GM, lines);
-    reached(65);
-    if (options.cc64) ReplaceSustain(file, lines);
-    InsertReset(file, config.target, lines);
-    reached(80);
-
+    // What other players forgive is forgiven here too, but said.
+    const size_t tracksMissing = song.tracksAnnounced - song.tracks.size();
+    AddLine(lines, "read",
+            {tracksMissing ? "the header announces " + std::to_string(song.tracksAnnounced) +
+                                 " tracks, " + std::to_string(song.tracks.size()) + " present"
+                           : "",
+             song.endsSupplied ? "end-of-track supplied for " + std::to_string(song.endsSupplied) +
+                                     (song.endsSupplied == 1 ? " track" : " tracks")
+                               : ""});
     std::vector<uint8_t> out;
     try {
-        out = smf::Write(file);
+        const RhythmParts rhythm(song, config);
+        ApplyDirectives(song, config, rhythm, lines);
+        song.compact();
+        reached(35);
+        if (options.ch10) {
+            MergeRhythm(song, rhythm, lines);
+            song.compact();
+        }
+        MoveChannels(song, config, lines);
+        reached(50);
+        if (options.bank) {
+            HandleBankSelects(song, config.target == Target::GM, lines);
+            song.compact();
+        }
+        reached(65);
+        if (options.cc64) ReplaceSustain(song, lines);
+        InsertReset(song, config.target, lines);
+        reached(80);
+        out = WriteSong(song);
     } catch (const smf::FormatError& e) {
         throw Error(Failure::NotSmf, std::string("cannot write the result: ") + e.what());
     }

@@ -35,8 +35,11 @@ const char* NameOf(Target target) {
 }
 
 // The same reset sent to any device number (and, for GS, with any checksum byte).
-bool IsReset(const smf::Event& e, Target target, const std::vector<uint8_t>& reset) {
-    if (e.status != 0xF0 || e.data.size() != reset.size()) return false;
+bool IsReset(const Song& song, const Event& event, Target target,
+             const std::vector<uint8_t>& reset) {
+    if (event.isChannel() || event.removed()) return false;
+    const LongEvent e = song.longEvent(event);
+    if (e.status != 0xF0 || e.size != reset.size()) return false;
     for (size_t i = 0; i < reset.size(); ++i) {
         const bool deviceByte = i == 1;
         const bool checksum = target == Target::GS && i == 8;
@@ -51,20 +54,16 @@ bool IsReset(const smf::Event& e, Target target, const std::vector<uint8_t>& res
 
 }  // namespace
 
-void InsertReset(smf::File& file, Target target, Report& report) {
-    if (target == Target::None || file.tracks.empty()) return;
+void InsertReset(Song& song, Target target, Report& report) {
+    if (target == Target::None || song.tracks.empty()) return;
     const std::vector<uint8_t> reset = ResetOf(target);
-    for (const smf::Track& track : file.tracks) {
-        for (const smf::Event& e : track.events) {
-            if (IsReset(e, target, reset)) return;
+    for (const Track& track : song.tracks) {
+        for (const Event& e : track.events) {
+            if (IsReset(song, e, target, reset)) return;
         }
     }
-    smf::Event event;
-    event.tick = 0;
-    event.status = 0xF0;
-    event.data = reset;
-    std::vector<smf::Event>& first = file.tracks.front().events;
-    first.insert(first.begin(), std::move(event));
+    std::vector<Event>& first = song.tracks.front().events;
+    first.insert(first.begin(), song.addLong(0, 0xF0, 0, reset));
     report.lines.push_back(std::string("target: ") + NameOf(target) + " reset inserted");
 }
 

@@ -8,99 +8,133 @@
 namespace knife {
 namespace {
 
-// An event of the new file with its place: the playing-order position of the event it stands
-// at, and whether it goes just before that event (0) or is that event (1).
-struct Placed {
-    size_t position;
-    int before;
-    smf::Event event;
-};
-
 struct HeldNote {
     size_t track;
-    smf::Event noteOff;
+    Event noteOff;
 };
 
-bool IsNoteOff(const smf::Event& e) {
-    return e.kind() == 0x80 || (e.kind() == 0x90 && e.data[1] == 0);
-}
+// The rule rewrites every track in place while walking the playing order: a track's events are
+// written at a write cursor that trails its read cursor, since a held note-off leaves a gap where
+// it stood and each pedal message one more. Only a note-off ended in the track that strikes its
+// key again lands in another track, which may then need room in front of its unread events. The
+// walk therefore runs twice: a dry run that measures that room per track, and the real one.
+class SustainWalk {
+  public:
+    SustainWalk(Song& song, bool dryRun) : song_(song), dryRun_(dryRun) {
+        const size_t tracks = song.tracks.size();
+        room.assign(tracks, 0);
+        read_.assign(tracks, 0);
+        write_.assign(tracks, 0);
+    }
 
-}  // namespace
+    // Walks the song; in the real run each track starts `starts[track]` events in (its room).
+    void run(const std::vector<size_t>& starts);
 
-void ReplaceSustain(smf::File& file, Report& report) {
-    const std::vector<EventRef> order = PlayingOrder(file);
-    std::vector<std::vector<Placed>> placed(file.tracks.size());
-    std::array<bool, 16> pedalDown{};
-    std::array<std::vector<HeldNote>, 16> held;
+    std::vector<size_t> room;  // the dry run's finding: per track, events of room needed
     size_t pedals = 0, lengthened = 0;
 
-    auto release = [&](HeldNote& note, size_t track, uint32_t tick, size_t position) {
-        if (tick > note.noteOff.tick) ++lengthened;
-        note.noteOff.tick = tick;
-        placed[track].push_back({position, 0, std::move(note.noteOff)});
-    };
+  private:
+    void put(size_t track, const Event& event);
+    void release(HeldNote& note, size_t track, uint32_t tick);
 
-    for (size_t pos = 0; pos < order.size(); ++pos) {
-        const EventRef ref = order[pos];
-        smf::Event& e = file.tracks[ref.track].events[ref.index];
+    Song& song_;
+    bool dryRun_;
+    std::vector<size_t> read_, write_;
+    std::array<bool, 16> pedalDown_{};
+    std::array<std::vector<HeldNote>, 16> held_;
+};
+
+void SustainWalk::put(size_t track, const Event& event) {
+    if (dryRun_) {
+        if (write_[track] >= read_[track])
+            room[track] = std::max(room[track], write_[track] - read_[track] + 1);
+        ++write_[track];
+        return;
+    }
+    song_.tracks[track].events[write_[track]++] = event;
+}
+
+void SustainWalk::release(HeldNote& note, size_t track, uint32_t tick) {
+    if (tick > note.noteOff.tick) ++lengthened;
+    note.noteOff.tick = tick;
+    put(track, note.noteOff);
+}
+
+void SustainWalk::run(const std::vector<size_t>& starts) {
+    // A pedal that never goes up holds its notes to the end of the song.
+    uint32_t songEnd = 0;
+    for (const Track& track : song_.tracks) {
+        songEnd = std::max(songEnd, track.endTick);
+        if (!track.events.empty()) songEnd = std::max(songEnd, track.events.back().tick);
+    }
+    PlayingOrder order(song_, PlayingOrder::Forwards, starts);
+    for (EventRef at; order.next(&at);) {
+        const Event e = song_.tracks[at.track].events[at.index];
+        read_[at.track] = at.index + 1;
         if (e.isChannel()) {
             const int ch = e.channel();
-            std::vector<HeldNote>& notes = held[ch];
-            if (e.kind() == 0xB0 && e.data[0] == 64) {
+            std::vector<HeldNote>& notes = held_[ch];
+            if (e.kind() == 0xB0 && e.data1() == 64) {
                 ++pedals;
-                pedalDown[ch] = e.data[1] >= 64;
-                if (!pedalDown[ch]) {
+                pedalDown_[ch] = e.data2() >= 64;
+                if (!pedalDown_[ch]) {
                     // The held notes end where the pedal goes up, each in its own track.
-                    for (HeldNote& note : notes) release(note, note.track, e.tick, pos);
+                    for (HeldNote& note : notes) release(note, note.track, e.tick);
                     notes.clear();
                 }
                 continue;
             }
-            if (e.kind() == 0x90 && e.data[1] > 0) {
+            if (e.isNoteOn()) {
                 // Striking a held key again ends the held note first, in the striking track so
                 // that the note-off is sure to come before the new note-on.
-                std::vector<HeldNote> still;
+                size_t kept = 0;
                 for (HeldNote& note : notes) {
-                    if (note.noteOff.data[0] == e.data[0]) {
-                        release(note, ref.track, e.tick, pos);
+                    if (note.noteOff.data1() == e.data1()) {
+                        release(note, at.track, e.tick);
                     } else {
-                        still.push_back(std::move(note));
+                        notes[kept++] = note;
                     }
                 }
-                notes = std::move(still);
-            } else if (IsNoteOff(e) && pedalDown[ch]) {
-                notes.push_back({ref.track, std::move(e)});
+                notes.resize(kept);
+            } else if (e.isNoteOff() && pedalDown_[ch]) {
+                notes.push_back({at.track, e});
                 continue;
             }
         }
-        placed[ref.track].push_back({pos, 1, std::move(e)});
+        put(at.track, e);
     }
-
-    // A pedal that never goes up holds its notes to the end of the song.
-    uint32_t songEnd = 0;
-    for (const smf::Track& track : file.tracks) {
-        songEnd = std::max(songEnd, track.endTick);
-        if (!track.events.empty()) songEnd = std::max(songEnd, track.events.back().tick);
-    }
-    for (std::vector<HeldNote>& notes : held) {
+    for (std::vector<HeldNote>& notes : held_) {
         for (HeldNote& note : notes) {
-            file.tracks[note.track].endTick = std::max(file.tracks[note.track].endTick, songEnd);
-            release(note, note.track, songEnd, order.size());
+            Track& track = song_.tracks[note.track];
+            track.endTick = std::max(track.endTick, songEnd);
+            release(note, note.track, songEnd);
         }
     }
+    if (dryRun_) return;
+    for (size_t t = 0; t < song_.tracks.size(); ++t) song_.tracks[t].events.resize(write_[t]);
+}
 
-    for (size_t t = 0; t < file.tracks.size(); ++t) {
-        std::vector<Placed>& events = placed[t];
-        std::stable_sort(events.begin(), events.end(), [](const Placed& a, const Placed& b) {
-            if (a.event.tick != b.event.tick) return a.event.tick < b.event.tick;
-            if (a.position != b.position) return a.position < b.position;
-            return a.before < b.before;
-        });
-        file.tracks[t].events.clear();
-        for (Placed& p : events) file.tracks[t].events.push_back(std::move(p.event));
+}  // namespace
+
+void ReplaceSustain(Song& song, Report& report) {
+    SustainWalk dryRun(song, true);
+    dryRun.run({});
+    std::vector<size_t> starts(song.tracks.size(), 0);
+    for (size_t t = 0; t < song.tracks.size(); ++t) {
+        const size_t room = dryRun.room[t];
+        if (room == 0) continue;
+        // Rare (a key struck again from another track while held): this track alone is
+        // reallocated once, at its exact new size.
+        std::vector<Event>& events = song.tracks[t].events;
+        events.reserve(events.size() + room);
+        events.insert(events.begin(), room, Event{0, 0});
+        starts[t] = room;
     }
-    AddLine(report, "CC64",
-            {Count(pedals, "pedal messages removed"), Count(lengthened, "notes lengthened")});
+    SustainWalk walk(song, false);
+    walk.run(starts);
+    AddLine(
+        report, "CC64",
+        {Count(walk.pedals, "pedal messages removed"), Count(walk.lengthened, "notes lengthened")});
 }
 
 }  // namespace knife

@@ -56,6 +56,7 @@ std::vector<uint8_t> Write(const File& file);
 // a track that stops without its end-of-track event, a length past the end of the data, a
 // running status with no status before it, or a track count that does not match raise
 // FormatError with a short English reason. Bounded work: never reads past `size`.
+// Strict: smf/Codec.h offers the lenient reading the post-processor uses.
 File Read(const uint8_t* data, size_t size);
 inline File Read(const std::vector<uint8_t>& bytes) {
     return Read(bytes.data(), bytes.size());

@@ -17,7 +17,12 @@
 
 namespace {
 
-constexpr std::size_t kSourceLimit = 64u << 20;
+// The player is a 32-bit process. Post-processing holds the source, the song (eight bytes an
+// event) and the result at once: at the densest (two-byte events, whose running status a channel
+// move may break) that peaks near 6.5 times the file, and a format 0 file needs its events in one
+// block of four times its size. 16 MB keeps the peak near 100 MB and that block at 64 MB, which a
+// fragmented 2 GB address space still finds; MIDI files seldom pass one megabyte.
+constexpr std::size_t kSourceLimit = 16u << 20;
 constexpr std::size_t kConfigLimit = 1u << 20;
 
 // Forwards the post-processor's percentages to the caller, with the record's owner word.

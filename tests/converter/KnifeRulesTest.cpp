@@ -4,6 +4,7 @@
 
 #include "knife/Config.h"
 #include "knife/Knife.h"
+#include "knife/Song.h"
 #include "smf/Smf.h"
 #include "tests/converter/SmfBytes.h"
 
@@ -81,6 +82,37 @@ TEST(Knife, FindsTheSongInsideRmidAndMacBinaryAndRefusesTheRest) {
     EXPECT_EQ(FailureOf({'R', 'I', 'F', 'F'}), knife::Failure::NotSmf);
 }
 
+TEST(Knife, ReadsFilesMissingTheirLastEndOfTrackOrTracksTheHeaderAnnouncesAndSaysSo) {
+    const Bytes tempo = Track({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+    const Bytes note = {0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00};
+    const Lines noteRead = {"0 90 3C 64", "96 80 3C 00"};
+    Bytes noEnd = File(1, {tempo, note});  // the chunk ends where its notes do
+    const Bytes noteAndEnd = Track({0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00});
+    Bytes cutShort = File(1, {tempo, noteAndEnd});
+    cutShort.resize(cutShort.size() - 4);  // the chunk's length still counts the missing end
+    for (const Bytes& song : {noEnd, cutShort}) {
+        knife::Report report;
+        const smf::File out = Processed(song, "", {}, &report);
+        ASSERT_EQ(out.tracks.size(), 2u);
+        EXPECT_EQ(Describe(out.tracks[1]), noteRead);
+        EXPECT_EQ(out.tracks[1].endTick, 96u);
+        EXPECT_EQ(report.lines, Lines({"read: end-of-track supplied for 1 track"}));
+    }
+    Bytes fewer = File(1, {tempo, noteAndEnd});
+    fewer[11] = 3;
+    knife::Report report;
+    EXPECT_EQ(Processed(fewer, "", {}, &report).tracks.size(), 2u);
+    EXPECT_EQ(report.lines, Lines({"read: the header announces 3 tracks, 2 present"}));
+
+    // What cannot be read stays refused: an event cut in two, a header with no track after it.
+    Bytes cutInsideAnEvent = cutShort;
+    cutInsideAnEvent.resize(cutInsideAnEvent.size() - 2);
+    Bytes noTrack = File(1, {});
+    noTrack[11] = 1;
+    EXPECT_EQ(FailureOf(cutInsideAnEvent), knife::Failure::NotSmf);
+    EXPECT_EQ(FailureOf(noTrack), knife::Failure::NotSmf);
+}
+
 TEST(Knife, Ch10MovesDeclaredAndConfiguredRhythmPartsToChannel10) {
     // Part A (channel 11) is declared a rhythm part by the song; channel 3 by the configuration.
     const Bytes song =
@@ -103,6 +135,28 @@ TEST(Knife, Ch10MovesDeclaredAndConfiguredRhythmPartsToChannel10) {
                      "removed"}));
     // Without the option the same configuration changes nothing.
     EXPECT_EQ(Describe(Processed(song, "rhythm 3").tracks[0]), Describe(smf::Read(song).tracks[0]));
+}
+
+TEST(Knife, Ch10MergesAPartOnlyWhileTheSongDeclaresItRhythm) {
+    // Channel 11 plays piano from tick 0, is declared a rhythm part at 960 and returned to a
+    // normal part at 1056: only what it plays in between is drums (nor transposed).
+    const Bytes song = File(
+        0, {Track({0x00, 0xCA, 0x05, 0x00, 0x9A, 0x3C, 0x64, 0x83, 0x60, 0x8A, 0x3C, 0x00, 0x83,
+                   0x60, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x02, 0x0F,
+                   0xF7,                    // tick 960: channel 11 uses drum map 2
+                   0x00, 0x9A, 0x24, 0x64,  // a kick
+                   0x60, 0x8A, 0x24, 0x00, 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A,
+                   0x15, 0x00, 0x11, 0xF7,  // tick 1056: channel 11 is a normal part again
+                   0x00, 0xCA, 0x07, 0x00, 0x9A, 0x3C, 0x50, 0x60, 0x8A, 0x3C, 0x00})});
+    knife::Report report;
+    const smf::File out = Processed(song, "transpose all 2", With(&knife::Options::ch10), &report);
+    EXPECT_EQ(Describe(out.tracks[0]),
+              Lines({"0 CA 05", "0 9A 3E 64", "480 8A 3E 00", "960 99 24 64", "1056 89 24 00",
+                     "1056 F0 41 10 42 12 40 1A 15 00 11 F7", "1056 CA 07", "1056 9A 3E 50",
+                     "1152 8A 3E 00"}));
+    EXPECT_EQ(report.lines, Lines({"transpose: 2 notes transposed",
+                                   "Ch10: rhythm channels 11 merged into channel 10, 1 notes "
+                                   "moved, 1 rhythm part SysEx removed"}));
 }
 
 TEST(Knife, BankSelectsWithoutAProgramChangeBeforeTheNextNoteGo) {
@@ -215,3 +269,19 @@ TEST(Knife, OptionWordsTurnOnAsTheDialogWritesThem) {
 }
 
 }  // namespace
+
+TEST(Knife, HoldsASongInEightBytesAnEventAndBuffersOfExactSize) {
+    // The peak-memory bound rests on these: no event owns a heap block, no track's vector grows
+    // by doubling, and the result is written into a buffer of its own size.
+    Bytes notes = {0x00, 0x90, 0x28, 0x40};
+    for (int i = 1; i < 100; ++i) Append(notes, {0x00, uint8_t(40 + i % 40), 0x40});
+    Append(notes, {0x00, 0xFF, 0x2F, 0x00});
+    const Bytes song = File(1, {Track({0x00, 0xF0, 0x01, 0xF7}), notes});
+    const knife::Song read = knife::ReadSong(song.data(), song.size(), 1);
+    EXPECT_EQ(sizeof(knife::Event), 8u);
+    EXPECT_EQ(read.tracks[0].events.capacity(), 2u);  // one event and room for the reset
+    EXPECT_EQ(read.tracks[1].events.capacity(), 100u);
+    const std::vector<uint8_t> written = knife::WriteSong(read);
+    EXPECT_EQ(written.capacity(), written.size());
+    EXPECT_EQ(written, song);
+}

@@ -70,10 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // Nothing to change: the output holds the input's tracks event by event.
         smf::File source;
         bool found = false;
-        // The song is at the front, or behind a MacBinary header; RIFF files are not compared.
-        const bool riff = file.size() >= 4 && std::string(file.begin(), file.begin() + 4) == "RIFF";
+        // The song is at the front, or else behind a MacBinary header; RIFF files are not
+        // compared, nor those only a lenient reading accepts.
+        auto tag = [&](std::size_t at) {
+            return file.size() >= at + 4 ? std::string(file.begin() + at, file.begin() + at + 4)
+                                         : std::string();
+        };
+        const bool riff = tag(0) == "RIFF";
         for (std::size_t start : {std::size_t{0}, std::size_t{128}}) {
-            if (found || riff || file.size() < start + 4) continue;
+            if (found || riff || tag(start) != "MThd") continue;
+            if (start == 128 && tag(0) == "MThd") continue;
             try {
                 source = smf::Read(file.data() + start, file.size() - start);
                 found = true;
