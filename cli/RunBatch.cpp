@@ -66,36 +66,28 @@ void ConvertTask(const Arguments& arguments, const knife::Config* config, Task& 
         task.outcome = Outcome::Skipped;
         return;
     }
-    std::vector<uint8_t> bytes;
+    std::string where;  // a failure to write names the output, any other the song alone
     try {
-        bytes = ReadWholeFile(task.song.path);
+        std::vector<uint8_t> bytes = ReadWholeFile(task.song.path);
         bytes = config
                     ? KnifeFile(arguments, *config, task.song.path, std::move(bytes), nullptr, goOn)
                     : ConvertSong(arguments, task.song.path, bytes, goOn);
+        fs::create_directories(task.song.output.parent_path(), error);  // a failure shows below
+        where = output + ": ";
+        WriteFileWhole(output, bytes);
+        task.outcome = Outcome::Converted;
     } catch (const rcp::Stopped&) {
         task.outcome = Outcome::Stopped;
-        return;
     } catch (const knife::Error& failure) {
         const bool stopped = failure.failure == knife::Failure::Stopped;
         task.outcome = stopped ? Outcome::Stopped : Outcome::Failed;
         task.problem = failure.what();
-        return;
     } catch (const std::bad_alloc&) {
         task.outcome = Outcome::Failed;
         task.problem = "out of memory";
-        return;
     } catch (const std::exception& failure) {
         task.outcome = Outcome::Failed;
-        task.problem = failure.what();
-        return;
-    }
-    try {
-        fs::create_directories(task.song.output.parent_path(), error);  // a failure shows below
-        WriteFileWhole(output, bytes);
-        task.outcome = Outcome::Converted;
-    } catch (const std::exception& failure) {
-        task.outcome = Outcome::Failed;
-        task.problem = output + ": " + failure.what();
+        task.problem = where + failure.what();
     }
 }
 

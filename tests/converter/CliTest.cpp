@@ -174,14 +174,20 @@ TEST_F(CliTest, BatchConvertsFoldersSkipsExistingOutputsAndReportsEachFailure) {
                                      "Note_on_c, 0, 60, 100")
                       .size());
 
+    fs::remove(folder_ / "out" / "a.mid");
+    fs::create_directory(folder_ / "out" / "a.mid");
     EXPECT_EQ(1, Run("--force --out-dir " + out + " " + in + " " + in + "/notes.txt"));
     EXPECT_NE(std::string::npos, output_.find("notes.txt: not an RCP-family song"));
-    EXPECT_NE(std::string::npos, output_.find("3 converted, 0 skipped (output present), 2 failed"));
-    EXPECT_EQ(Bytes("out/a.mid"), Bytes("out/c.mid"));
+    EXPECT_NE(std::string::npos, output_.find("a.rcp: " + out + "/a.mid: is a folder, not a file"));
+    EXPECT_NE(std::string::npos, output_.find("2 converted, 0 skipped (output present), 3 failed"));
+    EXPECT_EQ(
+        1u, testsong::Matching(testsong::CsvOfMidi(Bytes("out/c.mid")), "Note_on_c, 0, 60").size());
 
     fs::remove(folder_ / "in" / "cut.rcp");
     EXPECT_EQ(0, Run("--out-dir " + out + " " + in));
     EXPECT_EQ("0 converted, 3 skipped (output present), 0 failed\n", output_);
+    EXPECT_EQ(1, Run("--out-dir " + in + "/c.rcp " + in));
+    EXPECT_EQ("vellacord-convert: " + in + "/c.rcp: not a folder\n", output_);
     EXPECT_EQ(2, Run("--out-dir " + out));
     EXPECT_EQ(2, Run("--jobs 0 --out-dir " + out + " " + in));
 }
