@@ -9,8 +9,8 @@
 #   - the whole process for one small song against a process that does nothing (/bin/true);
 #   - the peak memory (maximum resident set) of the 1,000-song batch;
 #   - the converter's time per MB of song in one process, and its peak memory on the largest song.
-# Times are the best of several rounds, the rounds of compared commands alternating, because a
-# shared machine is noisy. Uses a plain -O2 build (the native preset carries sanitizers), linked
+# Times are the best of several rounds, the rounds of compared commands alternating (the
+# process costs the median of many pairs), because a shared machine is noisy. Uses a plain -O2 build (the native preset carries sanitizers), linked
 # statically as the Windows build is: a small song's process then pays no dynamic loading. A
 # measuring command, not a test: it fails only when a run cannot be carried out.
 # Usage: scripts/bench-converters.sh
@@ -137,20 +137,20 @@ done
 timidity_rate=$(awk -v a="$start" -v b="$(now)" -v n=$((rounds * ${#songs[@]})) \
     'BEGIN { print n / (b - a) }')
 
-# One small song's whole process against a process that does nothing, 100 of each per round.
+# One small song's whole process against a process that does nothing: 500 pairs, each timed
+# on its own and back to back, and the median of each side, so that a burst of load elsewhere
+# falls on both or is left out.
 small=$(ls -Sr "${songs[@]}" | head -1)
-: >"$work/small"
-: >"$work/true"
-for _ in 1 2 3 4 5; do
-    start=$(now)
-    for _ in $(seq 100); do "$convert" --loops 1 "$small" "$work/small.mid" || exit 1; done
-    awk -v a="$start" -v b="$(now)" 'BEGIN { print (b - a) / 100 }' >>"$work/small"
-    start=$(now)
-    for _ in $(seq 100); do /bin/true; done
-    awk -v a="$start" -v b="$(now)" 'BEGIN { print (b - a) / 100 }' >>"$work/true"
-done
-per_small=$(best <"$work/small")
-per_true=$(best <"$work/true")
+for _ in $(seq 500); do
+    a=$EPOCHREALTIME
+    "$convert" --loops 1 "$small" "$work/small.mid" || exit 1
+    b=$EPOCHREALTIME
+    /bin/true
+    echo "$a $b $EPOCHREALTIME"
+done >"$work/pairs"
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+per_small=$(awk '{ print $2 - $1 }' "$work/pairs" | median)
+per_true=$(awk '{ print $3 - $2 }' "$work/pairs" | median)
 
 per_mb=$("$work/inprocess" "${songs[@]}" | awk '{ print $1 }')
 largest=$(ls -S "${songs[@]}" | head -1)
