@@ -89,13 +89,14 @@ now() { date +%s.%N; }
 best() { sort -g | head -1; }
 convert="$work/vellacord-convert"
 
-# One batch run with N workers into a fresh folder: prints its seconds; its peak memory in KB
-# goes to $work/rss.
+# One batch run with N workers into a new folder: prints its seconds; its peak memory in KB goes
+# to $work/rss. The folders are removed only at the end: deleting a thousand files keeps the
+# file system busy for a while after, which would fall on the next run.
 batch() {
-    rm -rf "$work/out"
-    local start
+    local start out
+    out=$(mktemp -d "$work/out.XXXXXX")
     start=$(now)
-    /usr/bin/time -f %M -o "$work/rss" "$convert" --loops 1 --jobs "$1" --out-dir "$work/out" \
+    /usr/bin/time -f %M -o "$work/rss" "$convert" --loops 1 --jobs "$1" --out-dir "$out" \
         "$work/songs" >/dev/null || { echo "bench-converters: the batch run failed" >&2; exit 1; }
     awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }'
 }
