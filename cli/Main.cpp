@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
         arguments = cli::ParseArguments(cli::CommandLineWords(argc, argv));
     } catch (const cli::UsageError& error) {
         // One line for a wrong word; the whole usage when nothing was given at all.
-        const std::string reason = std::string("vellacord-convert: ") + error.what();
-        cli::WriteText(stderr, argc == 1 ? reason + "\n" + cli::UsageText()
-                                         : reason + " (--help shows the usage)\n");
+        const std::string message = std::string("vellacord-convert: ") + error.what();
+        cli::WriteText(stderr, argc == 1 ? message + "\n" + cli::UsageText()
+                                         : message + " (--help shows the usage)\n");
         return cli::kExitUsage;
     }
     switch (arguments.mode) {

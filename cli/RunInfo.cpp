@@ -11,7 +11,7 @@
 namespace cli {
 namespace {
 
-void PrintText(const rcp::SongInfo& info) {
+void PrintRecords(const rcp::SongInfo& info) {
     std::printf("variant: %s\n", rcp::VariantName(info.variant));
     WriteText(stdout, "title: " + Utf8FromCp932(info.title) + "\n");
     std::printf("timebase: %d\n", info.timebase);
@@ -24,7 +24,9 @@ void PrintText(const rcp::SongInfo& info) {
         total += info.trackEventCounts[index];
     }
     std::printf("events: %zu\n", total);
-    const rcp::PlayingTime& time = *info.playingTime;
+}
+
+void PrintLength(const rcp::PlayingTime& time) {
     std::printf("length: %.3f s\n", time.seconds);
     std::printf("endless loop: %s\n", time.endless ? "yes" : "no");
     if (time.loopPassSeconds) std::printf("loop pass: %.3f s\n", *time.loopPassSeconds);
@@ -95,14 +97,19 @@ int RunInfo(const Arguments& arguments) {
         try {
             const std::vector<uint8_t> bytes = ReadWholeFile(song.path);
             // The playing length needs the whole conversion, with the loop settings given;
-            // nothing is written.
-            rcp::SongInfo info;
-            rcp::Convert(bytes.data(), bytes.size(), SongOptions(arguments, song.path), &info);
+            // nothing is written. As text, a song that cannot be converted still shows what
+            // its records hold.
+            const auto convert = [&] {
+                rcp::SongInfo info;
+                rcp::Convert(bytes.data(), bytes.size(), SongOptions(arguments, song.path), &info);
+                return info;
+            };
             if (arguments.json) {
-                WriteText(stdout, JsonOf(song.path, info) + "\n");
+                WriteText(stdout, JsonOf(song.path, convert()) + "\n");
             } else {
                 if (several) WriteText(stdout, "file: " + song.path + "\n");
-                PrintText(info);
+                PrintRecords(rcp::Inspect(bytes.data(), bytes.size()));
+                PrintLength(convert().playingTime.value());
                 if (several) std::printf("\n");
             }
         } catch (const std::exception& error) {

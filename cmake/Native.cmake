@@ -34,8 +34,10 @@ add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${VLC_CLI_SYSTEM_SOURCES})
 target_link_libraries(vellacord-convert PRIVATE converter_core Threads::Threads)
 
 file(GLOB VLC_CONVERTER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/converter/*.cpp)
+# The library's portable settings reader is tested here too; the rest of dll/ is Win32 only.
 add_executable(converter_tests ${VLC_CONVERTER_TEST_SOURCES} ${VLC_FRONT_SOURCES}
-  ${CMAKE_SOURCE_DIR}/cli/Text.cpp ${CMAKE_SOURCE_DIR}/cli/Cp932Table.cpp)
+  ${CMAKE_SOURCE_DIR}/cli/Text.cpp ${CMAKE_SOURCE_DIR}/cli/Cp932Table.cpp
+  ${CMAKE_SOURCE_DIR}/dll/rcpcv/LoopSettings.cpp)
 target_link_libraries(converter_tests PRIVATE converter_core GTest::gtest GTest::gtest_main)
 target_compile_definitions(converter_tests PRIVATE
   VLC_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VLC_CLI_PATH="$<TARGET_FILE:vellacord-convert>")

@@ -37,10 +37,12 @@ target_include_directories(converter_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(converter_core PRIVATE ${VLC_WIN32_FLAGS})
 
 # A converter library over the core, as the plug-in loads it: exact stdcall export names, plain
-# and with a leading underscore, from its .def file; lands as build/<preset>/NAME.dll.
+# and with a leading underscore, from its .def file; every source of dll/NAME/; lands as
+# build/<preset>/NAME.dll.
 function(vlc_converter_library name description)
   set(target ${name}_library)
-  add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/dll/${name}/Library.cpp
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dll/${name}/*.cpp)
+  add_library(${target} SHARED ${sources}
     ${CMAKE_SOURCE_DIR}/dll/${name}/${name}.def ${CMAKE_SOURCE_DIR}/dll/common/FileAccess.cpp
     ${VLC_FRONT_SOURCES})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name}

@@ -180,14 +180,6 @@ int64_t AddSetup(smf::File& file, const Header& header, const Options& options) 
     return shift;
 }
 
-}  // namespace
-
-SongInfo Inspect(const uint8_t* data, size_t size) {
-    return InfoOf(ReadSong(data, size));
-}
-
-namespace {
-
 // The limits the tracks are played to and what the song's length is made of, all in ticks.
 struct Ending {
     std::optional<TrackExpander::Passes> lastPasses;  // of the endless loop that ends last
@@ -242,6 +234,10 @@ PlayingTime TimeOf(const smf::File& file, const Ending& ending, int64_t fadeStar
 }
 
 }  // namespace
+
+SongInfo Inspect(const uint8_t* data, size_t size) {
+    return InfoOf(ReadSong(data, size));
+}
 
 smf::File Convert(const uint8_t* data, size_t size, const Options& options, SongInfo* info) {
     Report(options, 0);

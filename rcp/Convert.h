@@ -32,7 +32,8 @@ struct Options {
     // song fades out, or ends when there is no fade.
     int endlessLoopPasses = 2;
     // Seconds over which a song with an endless loop fades to silence after its last pass, the
-    // loops playing on meanwhile; 0 ends such a song at the end of the last pass.
+    // loops playing on meanwhile; 0 ends such a song at the end of the last pass. Up to 600;
+    // anything else is refused with an Error.
     double fadeSeconds = 10.0;
     // Whether the CM6/GSD control files named by the song are looked for and sent as setup.
     bool controlFiles = true;

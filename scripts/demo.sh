@@ -8,7 +8,9 @@
 # A path that the default locale's code page cannot hold (Japanese names, say) makes the session
 # run in the Japanese locale (code page 932), as the plug-in's users run it.
 # Outputs in demo-output/: transcript.txt (readable), host.txt (the host's full transcript),
-# dialog.png (the settings dialog while open), converted/ (a copy of every converted file).
+# dialog.png (the settings dialog while open), help-menu.png and help-dialog.png (the plug-in's
+# menu and its dialog as the help file shows them; scripts/help-pictures.sh puts them there),
+# converted/ (a copy of every converted file).
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -22,7 +24,9 @@ ansi_holds() {  # ansi_holds CODEPAGE PATH...
     for p in "$@"; do printf '%s' "$p" | iconv -f UTF-8 -t "$cp" >/dev/null 2>&1 || return 1; done
 }
 pick_locale() {
-    if ansi_holds CP1252 "$@"; then DEMO_LANG=C.UTF-8 DEMO_ACP=1252
+    if [ "${VLC_DEMO_LOCALE:-}" = ja ] && locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+        DEMO_LANG=ja_JP.UTF-8 DEMO_ACP=932
+    elif ansi_holds CP1252 "$@"; then DEMO_LANG=C.UTF-8 DEMO_ACP=1252
     elif ansi_holds CP932 "$@" && locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
         DEMO_LANG=ja_JP.UTF-8 DEMO_ACP=932
     else
@@ -61,7 +65,7 @@ vlc_new_prefix "$PREFIX"
 DRIVE=$WINEPREFIX/drive_c
 
 # Wine has no "ＭＳ Ｐゴシック": map it to an installed Japanese font for the screenshot.
-{ printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n' |
+{ printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n' |
     iconv -f UTF-8 -t UTF-16LE; } >"$DRIVE/fonts.reg"
 "$WINE" regedit /S 'C:\fonts.reg' >/dev/null 2>&1
 
@@ -70,6 +74,9 @@ mkdir -p "$DRIVE/ORVO" "$DRIVE/cfg" "$DRIVE/Songs"
 for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do
     cp "$VLC_WIN_BUILD/$f" "$DRIVE/ORVO/" || exit 1
 done
+# The help file beside the plug-in, as the package puts it, made from the guide's source.
+python3 scripts/make-guide.py "$OUT/guide" >/dev/null && cp "$OUT/guide/help/Vellacord.chm" "$DRIVE/ORVO/" ||
+    exit 1
 printf '; SMF Knife configuration of the demo\r\n' >"$DRIVE/cfg/default.cfg"
 
 SONGS=()
@@ -80,6 +87,9 @@ else
     SONGS=('C:\Songs\demo.rcp' 'C:\Songs\demo.mid')
     # A real song as well, when the song corpus lies beside the repository.
     corpus=$(realpath -q "$ROOT/../shared/corpus/rcp/grand-slam.rcp") && SONGS+=("Z:${corpus//\//\\}")
+    # The same song with its loops made endless, as game music is: it fades out at the end.
+    [ -n "$corpus" ] && python3 tests/converter/make-endless.py "$corpus" "$DRIVE/Songs/grand-slam-endless.rcp" &&
+        SONGS+=('C:\Songs\grand-slam-endless.rcp')
 fi
 # Room for every song converted twice, so that playing the first again is a hit.
 CACHE=$((2 * ${#SONGS[@]} + 1))
@@ -89,14 +99,25 @@ INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 
 . tests/wine/session-steps.sh
 . scripts/demo-knife.sh
+. scripts/demo-fade.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
-# The screenshot, taken while the host holds the dialog open.
+# The pictures, taken while the host holds its menu, then the dialog, open: the host writes the
+# menu's picture itself, and the dialog's screen rectangle ("left top right bottom").
+shoot() {  # shoot RECT-FILE PICTURE: the rectangle's part of the screen
+    local l t r b
+    read -r l t r b <"$1"
+    xwd -root -display "$DISPLAY" | convert xwd:- -crop "$((r - l))x$((b - t))+$l+$t" +repage "$2" 2>/dev/null
+}
 (
+    for _ in $(seq 600); do [ -e "$DRIVE/menu-open" ] && break; sleep 0.1; done
+    [ -e "$DRIVE/menu-open" ] && convert "bmp:$DRIVE/menu-open" "$OUT/help-menu.png"
+    touch "$DRIVE/menu-shot-done"
     for _ in $(seq 600); do [ -e "$DRIVE/dialog-open" ] && break; sleep 0.1; done
     sleep 1
     xwd -root -display "$DISPLAY" | convert xwd:- "$OUT/dialog.png" 2>/dev/null
+    shoot "$DRIVE/dialog-open" "$OUT/help-dialog.png"
     touch "$DRIVE/shot-done"
 ) &
 shooter=$!
@@ -131,11 +152,31 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
         fi
     done
     echo "   $good accepted, $bad rejected"
+    vlc_demo_fade
     vlc_demo_knife
+    echo
+    echo "== the help file that both ヘルプ entries open"
+    # Wine's help viewer draws its pages with Wine's HTML engine, which Debian does not ship and
+    # this prefix leaves out; without it the viewer shows no page, so the pages are listed.
+    if ls /usr/share/wine/gecko/*.msi >/dev/null 2>&1; then
+        VIEWER=$(mktemp -d /tmp/vellacord-viewer.XXXXXX)
+        ( WINEDLLOVERRIDES= WINEPREFIX=$VIEWER timeout 180 "$WINE" wineboot -i >/dev/null 2>&1
+          cp "$DRIVE/ORVO/Vellacord.chm" "$VIEWER/drive_c/"
+          WINEDLLOVERRIDES= WINEPREFIX=$VIEWER timeout 30 "$WINE" hh.exe 'C:\Vellacord.chm' >/dev/null 2>&1 &
+          sleep 10
+          xwd -root -display "$DISPLAY" | convert xwd:- "$OUT/help-viewer.png" 2>/dev/null
+          WINEPREFIX=$VIEWER "$WINESERVER_BIN" -k >/dev/null 2>&1 )
+        rm -rf "$VIEWER"
+        echo "   Wine's help viewer with its first page: help-viewer.png"
+    else
+        echo "   Wine's help viewer cannot show a page here (no Wine Gecko HTML engine), so no"
+        echo "   picture of it; the help file's pages instead, as an independent reader lists them:"
+    fi
+    python3 scripts/list-help.py "$DRIVE/ORVO/Vellacord.chm" | sed 's/^/   /'
     echo
     [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&
         echo "demo: the session ran to its end" ||
         echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed)"
-    echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, converted/)"
+    echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, help-menu.png, help-dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
 [ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the win32 preset (release) and writes dist/Vellacord-<version>-win32.zip: the plug-in,
-# our two converter libraries, stripped, the commented sample configuration and the user guide
+# our two converter libraries, stripped, the commented sample configuration, the user guide
 # in Japanese (code page 932, CR LF, as Windows users of the player read it) and English (UTF-8
-# with a byte order mark, since it quotes the Japanese captions, and CR LF).
+# with a byte order mark, since it quotes the Japanese captions, and CR LF), and the help file
+# Vellacord.chm. The guides and the help file are made afresh from docs/guide every time, so
+# the three always say the same.
 # build/win32 keeps its symbols (the Wine suite reads calling conventions from them); the
 # stripped copies are made in build/package/.
 #   scripts/package.sh [--no-build]
@@ -22,6 +24,11 @@ VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.tx
 ZIP=dist/Vellacord-$VERSION-win32.zip
 rm -f "$ZIP"  # never leave an older package standing in for one that could not be made
 
+# The text guides and the help file, from the one source of the guide.
+GUIDE=build/guide
+rm -rf "$GUIDE" && mkdir -p "$GUIDE"
+python3 scripts/make-guide.py "$GUIDE" || fail "the guide could not be made from docs/guide"
+
 # What goes in, and where each comes from. A missing one stops the package: a zip without the
 # converters, or with the suite's stand-ins in their place, must never be made.
 declare -A FROM=(
@@ -29,10 +36,11 @@ declare -A FROM=(
     [rcpcv.dll]=build/win32/rcpcv.dll
     [smfk32.dll]=build/win32/smfk32.dll
     [sample.cfg]=knife/sample.cfg
-    [README-en.txt]=docs/README-en.txt
-    [README-ja.txt]=docs/README-ja.txt
+    [README-en.txt]=$GUIDE/README-en.txt
+    [README-ja.txt]=$GUIDE/README-ja.txt
+    [Vellacord.chm]=$GUIDE/help/Vellacord.chm
 )
-MEMBERS=(Vellacord.dll rcpcv.dll smfk32.dll sample.cfg README-ja.txt README-en.txt)
+MEMBERS=(Vellacord.dll Vellacord.chm rcpcv.dll smfk32.dll sample.cfg README-ja.txt README-en.txt)
 missing=()
 for name in "${MEMBERS[@]}"; do [ -f "${FROM[$name]}" ] || missing+=("${FROM[$name]}"); done
 [ ${#missing[@]} = 0 ] || fail "missing, so no package: ${missing[*]}"
@@ -42,6 +50,7 @@ rm -rf "$STAGE" && mkdir -p "$STAGE" dist
 for dll in Vellacord.dll rcpcv.dll smfk32.dll; do
     i686-w64-mingw32-strip --strip-all -o "$STAGE/$dll" "${FROM[$dll]}"
 done
+cp "${FROM[Vellacord.chm]}" "$STAGE/"
 
 python3 - "$STAGE" "$ZIP" "${FROM[README-en.txt]}" "${FROM[README-ja.txt]}" "${FROM[sample.cfg]}" \
     "${MEMBERS[@]}" <<'EOF'

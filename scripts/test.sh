@@ -40,6 +40,7 @@ win() {  # $1: preset
 }
 stage "native build and unit tests" native
 stage "song converter against the reference reader" python3 tests/converter/fidelity.py build/native/vellacord-convert
+stage "endless songs fade and end cleanly" python3 tests/converter/fade-check.py build/native/vellacord-convert
 stage "post-processor over the corpora" tests/converter/knife-corpus.sh build/native/vellacord-convert
 fuzz() {
     cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 &&

@@ -1,16 +1,20 @@
 // The exports of rcpcv.dll over the portable song converter: read the song (and the control
 // files it names) from disk, convert, keep the encoded Standard MIDI File in a converter object
-// behind a handle, write it out whole or not at all.
+// behind a handle, write it out whole or not at all. How endless loops play comes from an
+// optional "rcpcv.ini" beside the library, read again for every conversion.
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dll/common/FileAccess.h"
 #include "dll/common/Guard.h"
 #include "dll/common/ProgressSteps.h"
 #include "dll/rcpcv/HandleRegistry.h"
+#include "dll/rcpcv/LoopSettings.h"
 #include "dll/rcpcv/rcpcv.h"
 #include "rcp/Convert.h"
 #include "smf/Smf.h"
@@ -20,6 +24,8 @@ namespace {
 // Real songs are a few hundred kilobytes at most; control files a few kilobytes.
 constexpr std::size_t kSongLimit = 64u << 20;
 constexpr std::size_t kControlFileLimit = 1u << 20;
+// A settings file holds two lines; anything this large is not one.
+constexpr std::size_t kSettingsFileLimit = 64u << 10;
 
 struct Converted {
     std::vector<std::uint8_t> smf;
@@ -69,12 +75,52 @@ class Progress {
     dllfront::ProgressSteps steps_;
 };
 
+// The folder this library was loaded from, with its trailing separator; nothing when the
+// system cannot say. ANSI, as the host's paths are: FolderOf keeps double-byte characters whole.
+std::optional<std::string> LibraryFolder() {
+    HMODULE self = nullptr;
+    if (!::GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&LibraryFolder), &self))
+        return std::nullopt;
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = ::GetModuleFileNameA(self, &path[0], size);
+        if (length == 0) return std::nullopt;
+        if (length < size) {
+            const std::string folder = dllfront::FolderOf(path.substr(0, length));
+            // Never a bare "rcpcv.ini": that would be whatever the current folder holds.
+            if (folder.empty()) return std::nullopt;
+            return folder;
+        }
+    }
+    return std::nullopt;
+}
+
+// The loop settings for one conversion: the defaults, or what rcpcv.ini beside the library
+// says of them. The one file access besides the song and its control files.
+void ApplyLoopSettings(rcp::Options& options) {
+    const rcpcvdll::LoopSettings defaults{options.endlessLoopPasses, options.fadeSeconds};
+    rcpcvdll::LoopSettings settings = defaults;
+    if (const auto folder = LibraryFolder()) {
+        if (const auto ini =
+                dllfront::ReadWholeFile((*folder + "rcpcv.ini").c_str(), kSettingsFileLimit)) {
+            settings = rcpcvdll::ReadLoopSettings(
+                std::string_view(reinterpret_cast<const char*>(ini->data()), ini->size()),
+                defaults);
+        }
+    }
+    options.endlessLoopPasses = settings.passes;
+    options.fadeSeconds = settings.fadeSeconds;
+}
+
 // Converts `song` and registers the result; 0 on any failure, the caller's stop included.
 std::uint32_t Convert(const std::vector<std::uint8_t>& song, const std::string& folder,
                       bool withFolder, RcpcvProgressCallback callback, std::uint32_t user) {
     Progress progress(callback, user);
     if (!progress.Report(0)) return 0;
     rcp::Options options;
+    ApplyLoopSettings(options);
     if (withFolder) {
         options.readControlFile = [folder](const std::string& storedName) {
             std::optional<std::vector<std::uint8_t>> bytes;

@@ -2,6 +2,7 @@
 // class, read its controls, click buttons by caption and type into edit fields.
 #include <windows.h>
 
+#include "standins/host/Files.h"
 #include "standins/host/ScriptRunner.h"
 #include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
@@ -91,6 +92,16 @@ ScriptRunner::Outcome ScriptRunner::DialogStep(const std::vector<std::string>& w
         }
         transcript_.Line("dialog: FAIL no button \"" + Rest(line, 2) + "\"");
         return Outcome::Failed;
+    } else if (action == "rect" && words.size() == 3) {
+        const HWND form = VisibleDialog();
+        // The client area: without a window manager no frame is drawn on the screen.
+        RECT rect;
+        if (!form || !::GetClientRect(form, &rect) ||
+            !::MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&rect), 2) ||
+            !WriteRectFile(ExpandedPath(words[2]), rect)) {
+            transcript_.Line("dialog: FAIL no rectangle written");
+            return Outcome::Failed;
+        }
     } else if (action == "type" && words.size() >= 3 && Number(words[2], number)) {
         const HWND form = VisibleDialog();
         const std::wstring text = FromUtf8(words.size() >= 4 ? Rest(line, 3) : std::string());

@@ -31,3 +31,26 @@ std::vector<std::string> ReadLines(const std::wstring& path, bool& ok) {
 }
 
 }  // namespace host
+
+namespace host {
+
+bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
+    const std::wstring partial = path + L".part";
+    const HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    ::CloseHandle(file);
+    return ok && ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+bool WriteRectFile(const std::wstring& path, const RECT& rect) {
+    return WriteFileWhole(path, std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                                    std::to_string(rect.right) + " " + std::to_string(rect.bottom) +
+                                    "\n");
+}
+
+}  // namespace host

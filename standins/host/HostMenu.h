@@ -39,9 +39,10 @@ class HostMenu {
     // One line per item, indented by depth, roots first: "0x9000" then "  [0x101] "caption"".
     std::vector<std::string> Tree() const;
     std::size_t Count() const { return items_.size(); }
+    // The items directly below an item or root, in creation order.
+    std::vector<Long> Children(Long parent) const;
 
   private:
-    std::vector<Long> Children(Long parent) const;
     Long FindBelow(Long parent, const std::vector<std::wstring>& captions, std::size_t at) const;
     void TreeBelow(Long parent, int depth, std::vector<std::string>& lines) const;
 

@@ -53,6 +53,7 @@ class PluginLibrary {
     // Loads the library and looks up the exports; false and a reason on failure.
     bool Load(const std::string& ansiPath, std::string& reason);
     bool Loaded() const { return module_ != nullptr; }
+    HMODULE Module() const { return module_; }
     std::string FullPath() const;  // ANSI bytes
 
     RunFn run = nullptr;

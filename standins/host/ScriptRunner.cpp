@@ -4,6 +4,7 @@
 
 #include "standins/host/Files.h"
 #include "standins/host/MainWindow.h"
+#include "standins/host/ShellRecorder.h"
 #include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
 
@@ -65,6 +66,12 @@ bool ScriptRunner::Step(const std::string& line) {
         }
         if (!fileNameSet_) settings_.fileName = library_.FullPath();
         transcript_.Line("load: ok " + AnsiToUtf8(library_.FullPath()));
+    } else if (name == "shell" && words.size() == 2 && words[1] == "record") {
+        if (!RequireLoaded(name)) return false;
+        if (!RecordShellCalls(library_.Module(), transcript_)) {
+            transcript_.Line("shell: FAIL the plug-in does not import ShellExecuteA");
+            return false;
+        }
     } else if (name == "version" && hasNumber) {
         settings_.version = static_cast<Orvo_tlb::Long>(number);
     } else if (name == "accept" && words.size() == 2 && (words[1] == "yes" || words[1] == "no")) {

@@ -10,6 +10,8 @@
 //   owner <n>              what PluginOwner answers            (default 0)
 //   answer <id>            the button pressed on message boxes (default 1, OK)
 //   abort-in-next-box      call _pinAbort inside the next message box, before it is answered
+//   shell record           the loaded plug-in's ShellExecuteA prints what it is handed and
+//                          whether that file exists ("shell: ..."), and opens nothing
 //   run | abort            call _pinRun with the host interface | call _pinAbort
 //   open <path> | play <path>   call _pinOpenPlayFile; prints the path and whether it is the
 //                          very pointer given
@@ -44,6 +46,9 @@
 //   menu click <path>      Menu notification for the item reached by captions separated by "/",
 //                          optionally starting with a root id: "0x9000/Vellacord/ヘルプ"
 //   menu display <id>      the status telling that menu <id> is about to be shown
+//   menu picture <path> <ready> <done>   the items below <path> as a real pop-up menu, its
+//                          first submenu open; writes their screen rectangle into file <ready>
+//                          and holds them open until file <done> exists
 //   clients                print attached clients, their masks, and references held
 //   print-file <path>      print a file's lines (ANSI, %VARIABLES% expanded)
 //   list <folder> [<pattern>]   print the file names in a folder, sorted
@@ -72,6 +77,7 @@
 //                          controls (id, class, check state, text) | print them, or "none shown"
 //   dialog click <caption> BM_CLICK on the button or check box with that caption
 //   dialog type <id> <text>  set the text of the edit field with that control id
+//   dialog rect <file>     write the screen rectangle of the dialog's client area into the file
 // Paths with spaces go in double quotes where a step takes two of them.
 #pragma once
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "standins/host/Files.h"
+#include "standins/host/MenuPicture.h"
 #include "standins/host/ScriptRunner.h"
 #include "standins/host/StepWords.h"
 #include "standins/host/Text.h"
@@ -45,6 +46,11 @@ ScriptRunner::Outcome ScriptRunner::SessionStep(const std::vector<std::string>& 
             transcript_.Line("menu: FAIL no item " + Rest(line, 2));
             return Outcome::Failed;
         }
+    } else if (name == "menu" && second == "picture" && words.size() == 5) {
+        const Long id = state.menu.FindPath(FromUtf8(words[2]));
+        if (!ShowMenuPicture(state.menu, id, state.mainWindow, ExpandedPath(words[3]),
+                             ExpandedPath(words[4]), transcript_))
+            return Outcome::Failed;
     } else if (name == "menu" && second == "display" && words.size() == 3 && Number(words[2], w)) {
         notifier.DisplayMenu(static_cast<Long>(w));
     } else if (name == "clients" && words.size() == 1) {

@@ -2,6 +2,7 @@
 // be refused with rcp::Error, never anything else; what Convert returns the writer must encode
 // and the reader read back (a FormatError there escapes and counts as a finding). The song's own
 // bytes after its signature double as its control files, so that their readers see data too.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     } catch (const rcp::Error&) {
     }
     rcp::Options options;
-    options.endlessLoopPasses = 1 + int(size % 3);
+    // The loop and fade settings a user may choose, from the input's last two bytes: passes 1
+    // to 99, fades of 0 to 60 seconds in steps of a quarter second.
+    const unsigned setting = size >= 2 ? unsigned(bytes[size - 2]) << 8 | bytes[size - 1] : 0;
+    options.endlessLoopPasses = 1 + int(setting % 99);
+    options.fadeSeconds = double(setting / 99 % 241) / 4;
     options.readControlFile = [&](const std::string&) { return EmbeddedControlFile(bytes, size); };
     int lastPercent = -1;
     options.progress = [&](int percent) {
@@ -54,6 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Check(midi.size() >= 14 && std::memcmp(midi.data(), "MThd", 4) == 0, "a MIDI header");
         // Our own reader takes back what the writer made, track for track.
         Check(smf::Read(midi).tracks.size() == file.tracks.size(), "the output reads back");
+        Check(info.playingTime.has_value(), "a conversion reports its playing time");
+        const rcp::PlayingTime& time = *info.playingTime;
+        Check(std::isfinite(time.seconds) && time.seconds >= 0, "a playing time in seconds");
+        Check(time.endless == time.loopPassSeconds.has_value(), "a loop pass for endless songs");
+        Check(time.fadeStartSeconds.has_value() == (time.endless && options.fadeSeconds > 0) &&
+                  time.fadeEndSeconds.has_value() == time.fadeStartSeconds.has_value(),
+              "a fade for endless songs when one is asked for");
+        if (time.fadeStartSeconds)
+            Check(*time.fadeStartSeconds < *time.fadeEndSeconds &&
+                      *time.fadeEndSeconds < time.seconds,
+                  "the fade lies inside the song");
     } catch (const rcp::Error&) {
     }
     return 0;

@@ -9,10 +9,12 @@ import zipfile
 from pathlib import PurePosixPath
 
 sys.path.insert(0, str(PurePosixPath(__file__).parent))
+from helpfile import check_help  # noqa: E402
 from peimage import PeError, PeImage  # noqa: E402
 
 EXPECTED = {
-    "Vellacord.dll", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt", "README-en.txt",
+    "Vellacord.dll", "Vellacord.chm", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt",
+    "README-en.txt",
 }
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
@@ -117,13 +119,16 @@ def is_utf8(data):
 
 
 def check_guides(findings, files):
+    """The two text guides' encodings; their texts for the help file's check."""
     ja, en = files.get("README-ja.txt"), files.get("README-en.txt")
+    texts = {"README-ja.txt": None, "README-en.txt": None}
     if ja is not None:
         try:
             text = ja.decode("cp932")
         except UnicodeDecodeError:
             text = None
         # A page of Japanese in code page 932 is practically never valid UTF-8: a UTF-8 guide shows.
+        texts["README-ja.txt"] = text
         findings.check(text is not None and not text.isascii() and not is_utf8(ja),
                        "README-ja.txt: Japanese text in code page 932",
                        "not Japanese text in code page 932")
@@ -134,6 +139,8 @@ def check_guides(findings, files):
         findings.check(is_utf8(en) and en.startswith(b"\xef\xbb\xbf") and crlf,
                        "README-en.txt: UTF-8 with byte order mark and CR LF line ends",
                        "other encoding or line ends")
+        texts["README-en.txt"] = en.decode("utf-8-sig", "replace")
+    return texts
 
 
 def main(argv):
@@ -164,7 +171,9 @@ def main(argv):
                 findings.check(False, f"{name}: a readable PE image", str(error))
     findings.check(files.get("sample.cfg", b"").strip() != b"", "sample.cfg: not empty",
                    "empty or missing")
-    check_guides(findings, files)
+    guides = check_guides(findings, files)
+    if "Vellacord.chm" in files:
+        check_help(findings, files["Vellacord.chm"], guides)
     return 1 if findings.failed else 0
 
 

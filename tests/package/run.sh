@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release package's check, and a test that the check itself catches what it must: it passes
-# on the package, and fails on a package missing a file and on one holding a stand-in converter
-# in place of the real one. Run after scripts/package.sh.
+# on the package, and fails on a package missing a file, on one whose text guide comes from
+# another version of the guide than its help file, and on one holding a stand-in converter in
+# place of the real one. Run after scripts/package.sh.
 #   tests/package/run.sh [dist/Vellacord-<version>-win32.zip]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -60,6 +61,17 @@ refused() {  # refused NAME ZIP EXPECTED-FAILURE-TEXT
 
 refused "package check fails on a package without smfk32.dll" \
     "$(variant missing smfk32.dll)" "missing: smfk32.dll"
+
+# A text guide from another version of the guide than the help file: one sentence changed.
+python3 - "$ZIP" "$WORK/older-en.txt" <<'EOF'
+import sys, zipfile
+guide = zipfile.ZipFile(sys.argv[1]).read("README-en.txt")
+changed = guide.replace(b"replace Vellacord.dll", b"replace only Vellacord.dll", 1)
+assert changed != guide
+open(sys.argv[2], "wb").write(changed)
+EOF
+refused "package check fails on a text guide that is not the help file's version" \
+    "$(variant older README-en.txt "$WORK/older-en.txt")" "README-en.txt: every section as in"
 
 # The suite's stand-in RCPCV library, stripped as the package's libraries are, so that only
 # what makes it a stand-in can fail.

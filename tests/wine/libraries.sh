@@ -3,6 +3,8 @@
 # (code page 932, folders whose names hold 0x5C trail bytes), in one prefix:
 #  - their binary contract as a caller sees it (tests/wine/libraries/main.cpp), with what they
 #    wrote read back by midicsv;
+#  - rcpcv.ini beside rcpcv.dll: the library's files with and without one are the command
+#    line's at the same settings, byte for byte;
 #  - a session of the plug-in in the stand-in host with both libraries beside the host: a
 #    corpus song converted and post-processed with a configuration file, a MIDI file
 #    post-processed, the progress on the host's counter, every file the host got read by midicsv.
@@ -23,7 +25,8 @@ check() {  # check NAME STATUS
 finish() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
 notes() { midicsv "$1" 2>/dev/null | grep -c ', Note_on_c, .*, [1-9][0-9]*$'; }
 
-for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll tests/wine/libraries/libraries_wine_test.exe; do
+for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll vellacord-convert.exe \
+    tests/wine/libraries/libraries_wine_test.exe; do
     [ -f "$BUILD/$f" ] || { check "$f is built" 1; finish; }
 done
 for f in small-test-a.rcp small-test-b.rcp grand-slam.rcp; do
@@ -36,10 +39,11 @@ OUT=$(mktemp -d /tmp/vellacord-libraries-out.XXXXXX)
 trap 'vlc_end_prefix; rm -rf "$WINEPREFIX" "$OUT"' EXIT
 mkdir -p "$DRIVE/stage"
 cp "$BUILD/ORVO.exe" "$BUILD/Vellacord.dll" "$BUILD/rcpcv.dll" "$BUILD/smfk32.dll" \
-    "$BUILD/tests/wine/libraries/libraries_wine_test.exe" "$DRIVE/stage/"
+    "$BUILD/vellacord-convert.exe" "$BUILD/tests/wine/libraries/libraries_wine_test.exe" "$DRIVE/stage/"
 cp "$CORPUS/small-test-a.rcp" "$DRIVE/stage/song.rcp"
 cp "$CORPUS/small-test-b.rcp" "$DRIVE/stage/other.rcp"
 cp "$CORPUS/grand-slam.rcp" "$DRIVE/stage/grand.rcp"
+python3 "$ROOT/tests/converter/make-endless.py" "$CORPUS/grand-slam.rcp" "$DRIVE/stage/endless.rcp"
 python3 "$ROOT/tests/samples/make-samples.py" "$DRIVE/stage" >/dev/null
 cp "$DRIVE/stage/demo.mid" "$DRIVE/stage/tune.mid"
 printf '; post-processing of the library tests\r\ntarget gs\r\nvelocity all 90\r\n' >"$DRIVE/stage/k.cfg"
@@ -53,7 +57,8 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     # The contract, from a folder of its own.
     local lib=$DRIVE/lib-$acp
     rm -rf "$lib" && mkdir -p "$lib"
-    for f in libraries_wine_test.exe rcpcv.dll smfk32.dll song.rcp other.rcp tune.mid k.cfg bad.cfg; do
+    for f in libraries_wine_test.exe rcpcv.dll smfk32.dll vellacord-convert.exe song.rcp other.rcp \
+        endless.rcp tune.mid k.cfg bad.cfg; do
         cp "$DRIVE/stage/$f" "$lib/"
     done
     local ran=no line
@@ -70,6 +75,20 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
         midicsv "$lib/out_$f.mid" >/dev/null 2>&1 && [ "$(notes "$lib/out_$f.mid")" -gt 0 ]
         check "$L: midicsv reads notes from the libraries' $f.mid" $?
     done
+    # The song with endless loops as rcpcv.dll converted it without and with rcpcv.ini, against
+    # the command line at the same settings (whose fade tests/converter/fade-check.py checks).
+    local song="C:\\lib-$acp\\endless.rcp"
+    cli() { timeout 60 "$WINE" "C:\\lib-$acp\\vellacord-convert.exe" "$@" 2>/dev/null | tr -d '\r'; }
+    cli "$song" "C:\\lib-$acp\\cli_default.mid" >/dev/null
+    cmp -s "$lib/cli_default.mid" "$lib/out_default.mid"
+    check "$L: rcpcv.dll without rcpcv.ini makes vellacord-convert's file at the defaults" $?
+    cli --loops 1 --fade 0 "$song" "C:\\lib-$acp\\cli_short.mid" >/dev/null
+    cmp -s "$lib/cli_short.mid" "$lib/out_short.mid"
+    check "$L: rcpcv.dll with LoopPasses=1, FadeSeconds=0 makes vellacord-convert's at --loops 1 --fade 0" $?
+    local window
+    window=$(cli --info "$song" | sed -n 's/^fade: \([0-9.]*\) s to \([0-9.]*\) s$/\1 \2/p')
+    [ -n "$window" ] && python3 "$ROOT/tests/converter/fade-check.py" --fades "$lib/out_default.mid" $window >/dev/null
+    check "$L: midicsv reads rcpcv.dll's fade out without rcpcv.ini (${window/ / s to } s)" $?
 
     # The session: host, plug-in and both real libraries in DIR, the songs in SONGDIR.
     local steps=("acp" "mkdir $DIR" "mkdir $SONGDIR" "mkdir C:\\cfg" "copy C:\\stage\\k.cfg \"$CFG\"")

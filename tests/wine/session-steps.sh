@@ -2,9 +2,11 @@
 # Variables: DIR (Windows folder of ORVO.exe, Vellacord.dll and the converters), CFG (the
 # configuration the click pins), SONGS (array of Windows song paths; the first is played again),
 # TRACKS (array, the host's playlist; default SONGS), SELECT (selected track, default 0),
-# CACHE_EDIT (cache size typed into the dialog). Flags: SHOT (wait for a screenshot while the
-# dialog is open), SECOND (hold still while a second host starts), REOPEN (the host closes and
+# CACHE_EDIT (cache size typed into the dialog). Flags: SHOT (hold the plug-in's menu, then the
+# dialog, open for pictures: C:\menu-open gets the menu's picture, C:\dialog-open the dialog's
+# screen rectangle), SECOND (hold still while a second host starts), REOPEN (the host closes and
 # opens again before the exit item), UNPIN (a click on "デフォルト" after the pin).
+# Both help entries are clicked; the host records what they hand the shell and opens nothing.
 # Every path goes to the host in double quotes, so that paths with spaces read as one word.
 vlc_session_steps() {
     local s t
@@ -14,6 +16,7 @@ vlc_session_steps() {
     echo "select ${SELECT:-0}"
     echo "echo == start: the host loads and starts the plug-in"
     echo "load \"$DIR\\Vellacord.dll\""
+    echo "shell record"
     echo run
     echo "pump 300"
     echo "log-new C:\\logs\\rcpcv.log rcpcv"
@@ -36,6 +39,9 @@ vlc_session_steps() {
     echo "echo == the host shows its menu for the selected track; a click pins the configuration"
     echo "menu display 0x9000"
     echo "pump 300"
+    if [ -n "${SHOT:-}" ]; then
+        echo "menu picture 0x9000/Vellacord C:\\menu-open C:\\menu-shot-done"
+    fi
     echo "menu click \"0x9000/Vellacord/SMFナイフ/$CFG\""
     echo "pump 300"
     echo "print-file \"$DIR\\Vellacord.ini\""
@@ -44,14 +50,18 @@ vlc_session_steps() {
         echo "pump 300"
         echo "print-file \"$DIR\\Vellacord.ini\""
     fi
+    echo "menu click 0x9000/Vellacord/ヘルプ"
+    echo "pump 100"
     echo "echo == the settings dialog: opened from the menu, changed, confirmed"
     echo "menu click 0x9000/Vellacord/プロパティ..."
     echo "dialog wait"
     if [ -n "${SHOT:-}" ]; then
         echo "pump 500"  # let every control paint before the picture
-        echo "touch C:\\dialog-open"
+        echo "dialog rect C:\\dialog-open"
         echo "wait-for-file C:\\shot-done 30000"
     fi
+    echo "dialog click ヘルプ"
+    echo "pump 100"
     echo "dialog click CC#64をノートイベントで置換する"
     echo "dialog type 105 ${CACHE_EDIT:-4}"
     echo "dialog click OK"

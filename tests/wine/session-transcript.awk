@@ -56,6 +56,11 @@ function quoted(line) {
 /^com: Menu\.SetItemCaption\(/ { print "   the plug-in shows \"" quoted($0) "\" in its menu"; next }
 /^com: Menu\.SetItemEnabled\(/ { print "   the plug-in " ($0 ~ /, 1\)$/ ? "enables" : "disables") " its SMF Knife menu for this song"; next }
 /^com: Menu\.GetItemCaption\(/ { print "   the plug-in reads the clicked item: \"" quoted($0) "\""; next }
+/^shell: ShellExecuteA\(/ {
+    chm = $0; sub(/.*file="/, "", chm); sub(/", parameters=.*/, "", chm)
+    print "   the plug-in asks Windows to open its help file " chm ($0 ~ /exists=yes$/ ? "" : " (NOT THERE)")
+    next
+}
 /^com: / { next }
 /^host: / { next }
 /^menu: 0x[0-9a-f]+$/ { root = menu_name($2); next }  # printed with its first item

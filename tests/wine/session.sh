@@ -60,13 +60,13 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     DRIVE=$WINEPREFIX/drive_c
     mkdir -p "$DRIVE/stage"
     # The stand-in converters, test doubles by their built names, go in under the real names.
-    cp "$BUILD/ORVO.exe" "$BUILD/Vellacord.dll" "$DRIVE/stage/"
+    cp "$BUILD/ORVO.exe" "$BUILD/Vellacord.dll" "$HELP" "$DRIVE/stage/"
     cp "$BUILD/standins/rcpcv/rcpcv-double.dll" "$DRIVE/stage/rcpcv.dll"
     cp "$BUILD/standins/smfk32/smfk32-double.dll" "$DRIVE/stage/smfk32.dll"
     python3 "$ROOT/tests/samples/make-samples.py" "$DRIVE/stage"
     # Folders made by a process of this locale's code page, so their names are its bytes.
     local f steps=("acp" "mkdir \"$DIR\"" "mkdir \"$SONGDIR\"")
-    for f in ORVO.exe Vellacord.dll rcpcv.dll smfk32.dll; do steps+=("copy C:\\stage\\$f \"$DIR\\$f\""); done
+    for f in ORVO.exe Vellacord.dll Vellacord.chm rcpcv.dll smfk32.dll; do steps+=("copy C:\\stage\\$f \"$DIR\\$f\""); done
     for f in song.rcp tune.mid A.mid B.mid C.mid D.MID; do
         steps+=("copy C:\\stage\\demo.${f##*.} \"$SONGDIR\\$f\"")
     done
@@ -124,6 +124,12 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
     unpin=$(sect A 8 | grep -n '^step: menu click .*デフォルト' | cut -d: -f1)
     [ -n "$unpin" ] && ! sect A 8 | tail -n +"$unpin" | grep -qF "file: $other="
     check "$L: a click on デフォルト removes the track's key" $?
+    local shell want=", verb=null, file=\"$DIR\\Vellacord.chm\", parameters=null, directory=null, show=1) exists=yes"
+    shell=$(grep '^shell: ' "$OUT/A.txt")
+    [ "$(sed -n 1p <<<"$shell")" = "shell: ShellExecuteA(parent=TFormORVO$want" ]
+    check "$L: the menu's ヘルプ hands the shell $DIR\\Vellacord.chm beside the plug-in, with the player's window" $?
+    [ "$(sed -n 2p <<<"$shell")" = "shell: ShellExecuteA(parent=VellacordFormMain$want" ] && [ "$(wc -l <<<"$shell")" = 2 ]
+    check "$L: the dialog's ヘルプ hands the shell the same help file, with the dialog's window" $?
     sect A 9 | grep -q '^dialog: shown ' && sect A 9 | grep -qx 'dialog: none shown' &&
         sect A 9 | grep -qx 'file: Cache=4' && sect A 9 | grep -qx 'file: SMFKCC64=0'
     check "$L: the settings dialog opens from the menu, and its OK saves the change" $?
@@ -194,12 +200,17 @@ locale_pass() {  # LABEL LANG CODEPAGE DIR SONGDIR CFG
 }
 
 start=$(date +%s)
+# The help file as the package holds it, made from the guide's source.
+GUIDE=$(mktemp -d /tmp/vellacord-guide.XXXXXX)
+python3 "$ROOT/scripts/make-guide.py" "$GUIDE" >/dev/null
+HELP=$GUIDE/help/Vellacord.chm
 locale_pass "default" C.UTF-8 1252 'C:\Vellacord' 'C:\My Songs' 'C:\cfg\café.cfg'
 if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     locale_pass "ja_JP" ja_JP.UTF-8 932 'C:\ソフト表' 'C:\曲ソ表' 'C:\cfg\表ソ.cfg'
 else
     check "ja_JP: locale ja_JP.UTF-8 generated (scripts/setup.sh)" 1
 fi
+rm -rf "$GUIDE"
 echo "session suite: $(( $(date +%s) - start )) s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -226,6 +226,76 @@ void RcpcvChecks(HMODULE module) {
     c.remove(buffered);
 }
 
+// rcpcv.ini beside the library, read at every conversion: a copy of the library in the work
+// folder (under code page 932 its name ends in a 0x5C trail byte) converts a song whose loops
+// are endless with no file, with one line each of passes and fade, and with files that are no
+// settings at all, which must give the defaults' very bytes. The defaults and the short form are
+// left as "default.mid" and "short.mid" for a comparison with the command line.
+void LoopSettingsChecks() {
+    const std::string library = work + "rcpcv.dll", ini = work + "rcpcv.ini";
+    CopyFileA((here + "rcpcv.dll").c_str(), library.c_str(), FALSE);
+    const HMODULE module = LoadLibraryA(library.c_str());
+    char loaded[MAX_PATH] = "";
+    GetModuleFileNameA(module, loaded, sizeof loaded);
+    Check(module && library == loaded,
+          "rcpcv.ini: the copy in the work folder is the library loaded");
+    const auto convert = reinterpret_cast<uint32_t(RCPCV_CALL*)(
+        const char*, int32_t, RcpcvProgressCallback, int32_t, uint32_t)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "rcpcvConvertFile")));
+    const auto smf = reinterpret_cast<const void*(RCPCV_CALL*)(uint32_t)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "rcpcvGetSMF")));
+    const auto length = reinterpret_cast<uint32_t(RCPCV_CALL*)(uint32_t)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "rcpcvGetSMFLength")));
+    const auto remove = reinterpret_cast<int32_t(RCPCV_CALL*)(uint32_t)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "rcpcvDeleteObject")));
+    if (!convert || !smf || !length || !remove) return;
+    // The song's bytes as converted now; empty when it does not convert.
+    const auto converted = [&]() {
+        const uint32_t handle = convert((work + "endless.rcp").c_str(), 2, nullptr, 0, 0);
+        const auto* bytes = static_cast<const char*>(smf(handle));
+        std::string result = bytes ? std::string(bytes, length(handle)) : std::string();
+        remove(handle);
+        return result;
+    };
+    const std::string shortForm = "[rcpcv]\r\nLoopPasses=1\r\nFadeSeconds=0\r\n";
+
+    DeleteFileA(ini.c_str());
+    const std::string defaults = converted();
+    Write(ini, shortForm);
+    const std::string once = converted();
+    Check(!defaults.empty() && !once.empty() && once != defaults,
+          "rcpcv.ini: one pass without a fade makes another file than the defaults");
+    Write(work + "default.mid", defaults);
+    Write(work + "short.mid", once);
+
+    std::string junk;
+    for (unsigned i = 0, x = 12345; i < 3000; ++i) junk += char((x = x * 1103515245 + 12345) >> 16);
+    const std::pair<const char*, std::string> damaged[] = {
+        {"words for numbers", "[rcpcv]\r\nLoopPasses=one\r\nFadeSeconds=ten\r\n"},
+        {"values above their range", "[rcpcv]\r\nLoopPasses=100\r\nFadeSeconds=60.5\r\n"},
+        {"values below their range", "[rcpcv]\r\nLoopPasses=0\r\nFadeSeconds=-1\r\n"},
+        {"binary junk", junk + shortForm.substr(7) + junk},
+    };
+    for (const auto& d : damaged) {
+        Write(ini, d.second);
+        Check(converted() == defaults,
+              std::string("rcpcv.ini with ") + d.first + ": the defaults hold");
+    }
+    DeleteFileA(ini.c_str());
+    CreateDirectoryA(ini.c_str(), nullptr);
+    Check(converted() == defaults, "rcpcv.ini a folder: the defaults hold");
+    RemoveDirectoryA(ini.c_str());
+    Write(ini, shortForm);
+    const HANDLE held =
+        CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Check(held != INVALID_HANDLE_VALUE && converted() == defaults,
+          "rcpcv.ini locked by another program: the defaults hold");
+    CloseHandle(held);
+    Check(converted() == once, "rcpcv.ini: an edit takes effect at the next song");
+    DeleteFileA(ini.c_str());
+    FreeLibrary(module);
+}
+
 std::vector<std::pair<int32_t, uint32_t>> calls;
 int32_t SMFK_CALL RecordKnife(int32_t percent, uint32_t owner) {
     calls.emplace_back(percent, owner);
@@ -320,7 +390,9 @@ int main() {
     // Under code page 932 the work folder is "ソ表": both characters end in the byte 0x5C.
     work = here + (GetACP() == 932 ? "\x83\x5C\x95\x5C" : "plain") + "\\";
     CreateDirectoryA(work.c_str(), nullptr);
-    for (const char* name : {"song.rcp", "other.rcp", "tune.mid", "k.cfg", "bad.cfg"}) Place(name);
+    for (const char* name :
+         {"song.rcp", "other.rcp", "endless.rcp", "tune.mid", "k.cfg", "bad.cfg"})
+        Place(name);
     const std::string song = Read(work + "song.rcp"), tune = Read(work + "tune.mid");
     Write(work + "cut.rcp", song.substr(0, song.size() / 3));
     Write(work + "cut.mid", tune.substr(0, tune.size() - 5));
@@ -331,7 +403,10 @@ int main() {
     Check(rcpcv && smfk, "both libraries load");
     if (rcpcv) RcpcvChecks(rcpcv);
     if (smfk) SmfkChecks(smfk);
-    for (const char* name : {"saved.mid", "second.mid", "knifed.mid", "chained.mid"})
+    if (rcpcv) FreeLibrary(rcpcv);  // the next checks load a copy from another folder
+    LoopSettingsChecks();
+    for (const char* name :
+         {"saved.mid", "second.mid", "knifed.mid", "chained.mid", "default.mid", "short.mid"})
         CopyFileA((work + name).c_str(), (here + "out_" + name).c_str(), FALSE);
     std::printf("%d failed in the program\n", failures);
     return failures == 0 ? 0 : 1;

@@ -1,0 +1,31 @@
+// How rcpcv.dll plays a song's endless loop, as the user may set it in "rcpcv.ini" beside the
+// library:
+//     [rcpcv]
+//     LoopPasses=2      ; 1 to 99 passes before the fade
+//     FadeSeconds=10    ; 0 to 60 seconds, decimals with '.', 0 ends at the last pass
+// Portable: the library reads the file, this code only sees its bytes. A setting that is
+// missing, unreadable or out of range keeps its default: a mistyped file never stops a song
+// from converting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace rcpcvdll {
+
+struct LoopSettings {
+    int passes;
+    double fadeSeconds;
+};
+
+// The settings the bytes of "rcpcv.ini" give over `defaults` (nothing: no file).
+LoopSettings ReadLoopSettings(std::string_view ini, const LoopSettings& defaults);
+
+// One value as written after "LoopPasses=" / "FadeSeconds=", blanks around it allowed;
+// nothing when it is not a whole number from 1 to 99 / a decimal number from 0 to 60.
+std::optional<int> ParseLoopPasses(std::string_view text);
+std::optional<double> ParseFadeSeconds(std::string_view text);
+
+}  // namespace rcpcvdll
