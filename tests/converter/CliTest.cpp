@@ -222,7 +222,9 @@ TEST_F(CliTest, BatchStoppedByASignalLeavesOnlyCompleteOutputs) {
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    while (!fs::exists(folder_ / "out") || fs::is_empty(folder_ / "out"))
+    const auto started = std::chrono::steady_clock::now();
+    while ((!fs::exists(folder_ / "out") || fs::is_empty(folder_ / "out")) &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(60))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto signalled = std::chrono::steady_clock::now();
     kill(child, SIGINT);
