@@ -5,7 +5,7 @@
 namespace cli {
 namespace {
 
-int Count(const std::string& option, const std::string& text) {
+int Count(const std::string& option, const std::string& text, int most) {
     size_t used = 0;
     int value = 0;
     try {
@@ -13,8 +13,9 @@ int Count(const std::string& option, const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 1 || value > 99)
-        throw UsageError(option + " needs a whole number from 1 to 99, not \"" + text + "\"");
+    if (used != text.size() || value < 1 || value > most)
+        throw UsageError(option + " needs a whole number from 1 to " + std::to_string(most) +
+                         ", not \"" + text + "\"");
     return value;
 }
 
@@ -44,7 +45,7 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.mode = Mode::Help;
             return arguments;
         } else if (word == "--loops") {
-            arguments.loops = Count(word, value());
+            arguments.loops = Count(word, value(), 99);
         } else if (word == "--fade") {
             arguments.fade = Seconds(word, value());
         } else if (word == "--no-control-files") {
@@ -62,6 +63,15 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.macCut = false;
         } else if (word == "--info") {
             arguments.mode = Mode::Info;
+        } else if (word == "--json") {
+            arguments.json = true;
+        } else if (word == "--out-dir") {
+            arguments.outDir = value();
+            if (arguments.outDir.empty()) throw UsageError("--out-dir needs a folder name");
+        } else if (word == "--jobs") {
+            arguments.jobs = Count(word, value(), 256);
+        } else if (word == "--force") {
+            arguments.force = true;
         } else if (word.size() > 1 && word[0] == '-') {
             throw UsageError("unknown option " + word);
         } else {
@@ -72,20 +82,31 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
         arguments.ch10 || arguments.bank || arguments.cc64 || !arguments.macCut;
     if (knifeOption && arguments.knifeConfig.empty())
         throw UsageError("--ch10, --bank, --cc64 and --no-mac-cut need --knife CONFIG.cfg");
-    const size_t wanted = arguments.mode == Mode::Info ? 1 : 2;
-    if (files.size() < wanted || files.size() > 2)
-        throw UsageError(arguments.mode == Mode::Info ? "--info needs the song file"
-                                                      : "needs a song file and an output file");
+    const bool info = arguments.mode == Mode::Info;
+    const bool batch = !arguments.outDir.empty();
+    if (info && batch) throw UsageError("--info and --out-dir do not go together");
+    if (arguments.json && !info) throw UsageError("--json goes with --info");
+    if ((arguments.jobs != 0 || arguments.force) && !batch)
+        throw UsageError("--jobs and --force go with --out-dir");
+    if (info || batch) {
+        if (files.empty())
+            throw UsageError(info ? "--info needs a song file"
+                                  : "--out-dir needs songs or folders");
+        arguments.paths = files;
+        return arguments;
+    }
+    if (files.size() != 2) throw UsageError("needs a song file and an output file");
     arguments.song = files[0];
-    if (files.size() == 2) arguments.output = files[1];
+    arguments.output = files[1];
     return arguments;
 }
 
 const char* UsageText() {
-    return "usage: vellacord-convert [--loops N] [--fade S] [--no-control-files] SONG OUT.mid\n"
-           "       vellacord-convert [--loops N] [--fade S] --info SONG\n"
-           "       vellacord-convert --knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]\n"
-           "                         IN OUT.mid\n"
+    return "usage: vellacord-convert [OPTIONS] SONG OUT.mid\n"
+           "       vellacord-convert [OPTIONS] --out-dir DIR [--jobs N] [--force] PATH...\n"
+           "       vellacord-convert [OPTIONS] --info [--json] PATH...\n"
+           "  OPTIONS: [--loops N] [--fade S] [--no-control-files]\n"
+           "           [--knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]]\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
            "  With --knife, post-processes a MIDI file (or the converted song) as the\n"
            "  configuration file says and prints what each rule changed:\n"
@@ -100,7 +121,12 @@ const char* UsageText() {
            "                       the end of the last pass)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
            "  --info               print the song's variant, title, timebase, tempo, tracks\n"
-           "                       and its playing length with these settings\n";
+           "                       and its playing length with these settings\n"
+           "  --json               with --info: one JSON object per song and line\n"
+           "  --out-dir DIR        convert every song of each PATH (a song, or a folder\n"
+           "                       searched through) into DIR, keeping the folders' layout\n"
+           "  --jobs N             songs converted at once (default: one per core)\n"
+           "  --force              convert again where DIR already holds the output\n";
 }
 
 }  // namespace cli

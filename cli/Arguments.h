@@ -16,6 +16,13 @@ struct Arguments {
     bool controlFiles = true;
     std::string song;
     std::string output;
+    // Many songs at once: each path a song or a folder searched for songs. --info takes them
+    // too (one song or many); --out-dir says where the converted files go.
+    std::vector<std::string> paths;
+    std::string outDir;
+    int jobs = 0;        // workers of a run with --out-dir; 0: one per core
+    bool force = false;  // with --out-dir: convert again over existing outputs
+    bool json = false;   // with --info: one JSON object per song and line
     // --knife CONFIG: post-process the result (or the MIDI file given) with this configuration.
     std::string knifeConfig;
     bool ch10 = false, bank = false, cc64 = false;

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
         case cli::Mode::Info:
             return cli::RunInfo(arguments);
         case cli::Mode::Convert:
+            if (!arguments.outDir.empty()) return cli::RunBatch(arguments);
             return arguments.knifeConfig.empty() ? cli::RunConvert(arguments)
                                                  : cli::RunKnife(arguments);
     }

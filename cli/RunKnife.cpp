@@ -8,17 +8,32 @@
 
 #include "cli/Files.h"
 #include "cli/Run.h"
-#include "knife/Config.h"
-#include "knife/Knife.h"
-#include "rcp/Convert.h"
 
 namespace cli {
+
+knife::Config ReadKnifeConfig(const Arguments& arguments) {
+    const std::vector<uint8_t> text = ReadWholeFile(arguments.knifeConfig);
+    return knife::ParseConfig(text.data(), text.size());
+}
+
+std::vector<uint8_t> KnifeFile(const Arguments& arguments, const knife::Config& config,
+                               const std::string& path, std::vector<uint8_t> input,
+                               knife::Report* report, const Progress& progress) {
+    knife::Options options;
+    options.ch10 = arguments.ch10;
+    options.bank = arguments.bank;
+    options.cc64 = arguments.cc64;
+    options.macCut = arguments.macCut;
+    // A damaged song is reported by the song reader, not as a file that is no MIDI file.
+    if (rcp::HasSongSignature(input.data(), input.size()))
+        input = ConvertSong(arguments, path, input, progress);
+    return knife::Process(input.data(), input.size(), config, options, report, progress);
+}
 
 int RunKnife(const Arguments& arguments) {
     knife::Config config;
     try {
-        const std::vector<uint8_t> text = ReadWholeFile(arguments.knifeConfig);
-        config = knife::ParseConfig(text.data(), text.size());
+        config = ReadKnifeConfig(arguments);
     } catch (const std::exception& error) {
         return Fail(arguments.knifeConfig, error.what());
     }
@@ -28,18 +43,10 @@ int RunKnife(const Arguments& arguments) {
     } catch (const std::exception& error) {
         return Fail(arguments.song, error.what());
     }
-    knife::Options options;
-    options.ch10 = arguments.ch10;
-    options.bank = arguments.bank;
-    options.cc64 = arguments.cc64;
-    options.macCut = arguments.macCut;
     knife::Report report;
     std::vector<uint8_t> output;
     try {
-        // A damaged song is reported by the song reader: it is no MIDI file either.
-        if (rcp::HasSongSignature(input.data(), input.size()))
-            input = ConvertSong(arguments, input);
-        output = knife::Process(input.data(), input.size(), config, options, &report);
+        output = KnifeFile(arguments, config, arguments.song, std::move(input), &report);
     } catch (const std::bad_alloc&) {
         return Fail(arguments.song, "out of memory");
     } catch (const std::exception& error) {

@@ -28,8 +28,10 @@ add_library(converter_core STATIC ${VLC_CONVERTER_SOURCES})
 target_include_directories(converter_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(converter_core PUBLIC ${VLC_WARNINGS} ${VLC_SANITIZERS} -g)
 target_link_options(converter_core PUBLIC ${VLC_SANITIZERS})
-add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${CMAKE_SOURCE_DIR}/cli/posix/System.cpp)
-target_link_libraries(vellacord-convert PRIVATE converter_core)
+file(GLOB VLC_CLI_SYSTEM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/posix/*.cpp)
+find_package(Threads REQUIRED)
+add_executable(vellacord-convert ${VLC_CLI_SOURCES} ${VLC_CLI_SYSTEM_SOURCES})
+target_link_libraries(vellacord-convert PRIVATE converter_core Threads::Threads)
 
 file(GLOB VLC_CONVERTER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/converter/*.cpp)
 # The library's portable settings reader is tested here too; the rest of dll/ is Win32 only.

@@ -29,9 +29,18 @@ SongInfo InfoOf(const Song& song) {
     info.timebase = song.header.timebase;
     info.tempo = song.header.tempo;
     info.tracks = int(song.tracks.size());
+    info.memoLines = song.header.memoLines;
+    info.numerator = song.header.numerator;
+    info.denominator = song.header.denominator;
+    if (!song.header.cm6Name.empty()) info.controlFiles.push_back(song.header.cm6Name);
+    for (const std::string& name : song.header.gsdNames)
+        if (!name.empty()) info.controlFiles.push_back(name);
     for (const TrackRecord& track : song.tracks) {
         info.trackMemos.push_back(track.memo);
         info.trackEventCounts.push_back(track.eventCount);
+        info.trackChannels.push_back(track.channel >= 0 && track.channel < 32
+                                         ? std::optional<int>(track.channel)
+                                         : std::nullopt);
     }
     return info;
 }

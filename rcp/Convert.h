@@ -61,10 +61,16 @@ struct SongInfo {
     enum class Variant { Rcp2, R36, Rcp3G36, G18 } variant = Variant::Rcp2;
     std::string title;  // as stored (code page 932), trailing blanks removed
     int timebase = 48;
-    int tempo = 120;  // quarter notes per minute, from the header
-    int tracks = 0;   // track records in the file
+    int tempo = 120;                     // quarter notes per minute, from the header
+    int tracks = 0;                      // track records in the file
+    std::vector<std::string> memoLines;  // each as stored, trailing blanks removed
+    int numerator = 4, denominator = 4;  // time signature, as stored
+    // The CM6 file's name, then the GSD files' (port A, then B), as stored; unnamed ones left out.
+    std::vector<std::string> controlFiles;
     std::vector<std::string> trackMemos;
     std::vector<size_t> trackEventCounts;  // stored events per track record
+    // Per track: 0-15 channels 1-16 of port A, 16-31 those of port B; nothing when off.
+    std::vector<std::optional<int>> trackChannels;
     // Filled by Convert only; Inspect reads no further than the records.
     std::optional<PlayingTime> playingTime;
 };

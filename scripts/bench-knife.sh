@@ -13,9 +13,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 echo "bench-knife: building vellacord-convert with -O2"
-g++ -O2 -std=c++17 -I"$root" "$root"/cli/*.cpp "$root"/cli/posix/*.cpp "$root"/dll/common/FileNames.cpp \
-    "$root"/rcp/*.cpp "$root"/smf/*.cpp \
-    "$root"/knife/*.cpp -o "$work/vellacord-convert" || { echo "bench-knife: build failed"; exit 1; }
+g++ -O2 -std=c++17 -pthread -I"$root" "$root"/cli/*.cpp "$root"/cli/posix/*.cpp \
+    "$root"/dll/common/FileNames.cpp "$root"/rcp/*.cpp "$root"/smf/*.cpp "$root"/knife/*.cpp \
+    -o "$work/vellacord-convert" || { echo "bench-knife: build failed"; exit 1; }
 
 python3 - "$work/big.mid" "$work/tiny.mid" <<'PY'
 import sys

@@ -1,12 +1,17 @@
 // The command line as a user runs it: exit codes, messages, no leftovers, control files found
 // whatever their case.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "SongBuilder.h"
 
@@ -34,9 +39,11 @@ class CliTest : public ::testing::Test {
 
     // Runs the command line; its standard output and error end up in `output_`.
     int Run(const std::string& arguments) {
+        return Shell(std::string(VLC_CLI_PATH) + " " + arguments);
+    }
+    int Shell(const std::string& command) {
         const std::string log = (folder_ / "log").string();
-        const int status = std::system(
-            (std::string(VLC_CLI_PATH) + " " + arguments + " >" + log + " 2>&1").c_str());
+        const int status = std::system((command + " >" + log + " 2>&1").c_str());
         std::ifstream in(log);
         output_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         fs::remove(log);
@@ -51,9 +58,26 @@ class CliTest : public ::testing::Test {
         return names;
     }
 
+    std::vector<uint8_t> Bytes(const fs::path& file) const {
+        std::ifstream in(folder_ / file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Every file under `under`, relative to it, sorted.
+    std::vector<std::string> Tree(const std::string& under) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder_ / under))
+            if (entry.is_regular_file())
+                names.push_back(entry.path().lexically_relative(folder_ / under).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     fs::path folder_;
     std::string output_;
 };
+
+const fs::path kCorpus = fs::path(VLC_SOURCE_DIR) / ".." / "shared" / "corpus" / "rcp";
 
 testsong::Song OneNote(rcp::SongInfo::Variant variant) {
     testsong::Song song;
@@ -63,13 +87,18 @@ testsong::Song OneNote(rcp::SongInfo::Variant variant) {
     return song;
 }
 
-TEST_F(CliTest, ConvertsWholeAndFindsControlFilesWhateverTheirCase) {
-    // A code-page-932 name whose second byte is a backslash: part of the name, not a folder.
-    const std::string song = Put("\x83\x5c.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+// A GS control file that sets nothing up beyond its defaults.
+std::vector<uint8_t> Gsd() {
     std::vector<uint8_t> gsd(0xA71, 0);
     std::memcpy(gsd.data(), "COME ON MUSIC", 13);
     std::memcpy(gsd.data() + 0x0E, "GS CONTROL 1.0", 14);
-    Put("Setup.gsd", gsd);
+    return gsd;
+}
+
+TEST_F(CliTest, ConvertsWholeAndFindsControlFilesWhateverTheirCase) {
+    // A code-page-932 name whose second byte is a backslash: part of the name, not a folder.
+    const std::string song = Put("\x83\x5c.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+    Put("Setup.gsd", Gsd());
     const std::string out = (folder_ / "out.mid").string();
 
     ASSERT_EQ(0, Run("'" + song + "' " + out)) << output_;
@@ -119,23 +148,137 @@ TEST_F(CliTest, FailuresNameTheFileAndLeaveNothingBehind) {
     EXPECT_EQ((std::vector<std::string>{"cut.rcp", "good.rcp"}), Files());
 }
 
-TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
-    testsong::Song song;  // one 2-second pass of an endless loop
-    song.tracks = {{0, 0, 0, false, "", {{0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}}}};
-    const std::string path = Put("loop.rcp", Build(song));
+TEST_F(CliTest, BatchConvertsFoldersSkipsExistingOutputsAndReportsEachFailure) {
+    const std::vector<uint8_t> good = Build(OneNote(rcp::SongInfo::Variant::Rcp2));
+    std::vector<uint8_t> cut = good;
+    cut.resize(cut.size() - 5);
+    fs::create_directories(folder_ / "in" / "\u65e5\u672c\u8a9e");
+    fs::create_directories(folder_ / "out");
+    Put("in/a.rcp", good);
+    Put("in/\u65e5\u672c\u8a9e/b.any", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+    Put("in/c.rcp", good);
+    Put("in/cut.rcp", cut);
+    Put("in/notes.txt", {'h', 'i', '\n'});
+    Put("out/c.mid", {'o', 'l', 'd'});
+    const std::string in = (folder_ / "in").string(), out = (folder_ / "out").string();
 
-    ASSERT_EQ(0, Run("--info " + path)) << output_;
-    EXPECT_NE(std::string::npos, output_.find("\nlength: 14.052 s\nendless loop: yes\n"
-                                              "loop pass: 2.000 s\nfade: 4.000 s to 14.000 s\n"))
+    EXPECT_EQ(1, Run("--jobs 2 --out-dir " + out + " " + in));
+    EXPECT_EQ("vellacord-convert: " + in +
+                  "/cut.rcp: track 1 is cut off by the end of the file\n"
+                  "2 converted, 1 skipped (output present), 1 failed\n",
+              output_);
+    EXPECT_EQ((std::vector<std::string>{"a.mid", "c.mid", "\u65e5\u672c\u8a9e/b.mid"}),
+              Tree("out"));
+    EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), Bytes("out/c.mid"));
+    EXPECT_EQ(1u, testsong::Matching(testsong::CsvOfMidi(Bytes("out/\u65e5\u672c\u8a9e/b.mid")),
+                                     "Note_on_c, 0, 60, 100")
+                      .size());
+
+    fs::remove(folder_ / "out" / "a.mid");
+    fs::create_directory(folder_ / "out" / "a.mid");
+    EXPECT_EQ(1, Run("--force --out-dir " + out + " " + in + " " + in + "/notes.txt"));
+    EXPECT_NE(std::string::npos, output_.find("notes.txt: not an RCP-family song"));
+    EXPECT_NE(std::string::npos, output_.find("a.rcp: " + out + "/a.mid: is a folder, not a file"));
+    EXPECT_NE(std::string::npos, output_.find("2 converted, 0 skipped (output present), 3 failed"));
+    EXPECT_EQ(
+        1u, testsong::Matching(testsong::CsvOfMidi(Bytes("out/c.mid")), "Note_on_c, 0, 60").size());
+
+    fs::remove(folder_ / "in" / "cut.rcp");
+    EXPECT_EQ(0, Run("--out-dir " + out + " " + in));
+    EXPECT_EQ("0 converted, 3 skipped (output present), 0 failed\n", output_);
+    EXPECT_EQ(1, Run("--out-dir " + in + "/c.rcp " + in));
+    EXPECT_EQ("vellacord-convert: " + in + "/c.rcp: not a folder\n", output_);
+    EXPECT_EQ(2, Run("--out-dir " + out));
+    EXPECT_EQ(2, Run("--jobs 0 --out-dir " + out + " " + in));
+}
+
+TEST_F(CliTest, BatchConvertsNeitherOfTwoSongsThatWouldShareAnOutput) {
+    fs::create_directories(folder_ / "in");
+    Put("in/song.rcp", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    Put("in/Song.r36", Build(OneNote(rcp::SongInfo::Variant::R36)));
+    Put("in/other.rcp", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    const std::string in = (folder_ / "in").string();
+
+    EXPECT_EQ(1, Run("--out-dir " + (folder_ / "out").string() + " " + in));
+    EXPECT_NE(std::string::npos, output_.find("in/song.rcp: not converted"));
+    EXPECT_NE(std::string::npos, output_.find("in/Song.r36: not converted"));
+    EXPECT_NE(std::string::npos, output_.find("1 converted, 0 skipped (output present), 2 failed"));
+    EXPECT_EQ((std::vector<std::string>{"other.mid"}), Tree("out"));
+}
+
+TEST_F(CliTest, BatchStoppedByASignalLeavesOnlyCompleteOutputs) {
+    if (!fs::exists(kCorpus / "grand-slam.rcp")) GTEST_SKIP() << "no song corpus at " << kCorpus;
+    const std::vector<uint8_t> song = Bytes(kCorpus / "grand-slam.rcp");
+    fs::create_directories(folder_ / "in");
+    for (int copy = 0; copy < 150; ++copy) Put("in/" + std::to_string(copy) + ".rcp", song);
+    ASSERT_EQ(0, Run(Put("one.rcp", song) + " " + (folder_ / "one.mid").string()));
+    const std::vector<uint8_t> whole = Bytes("one.mid");
+
+    const std::string out = (folder_ / "out").string(), in = (folder_ / "in").string();
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        execl(VLC_CLI_PATH, VLC_CLI_PATH, "--jobs", "2", "--out-dir", out.c_str(), in.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto started = std::chrono::steady_clock::now();
+    while ((!fs::exists(folder_ / "out") || fs::is_empty(folder_ / "out")) &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(60))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+    EXPECT_EQ(130, WEXITSTATUS(status));
+
+    const std::vector<std::string> outputs = Tree("out");
+    EXPECT_LT(outputs.size(), 150u);
+    for (const std::string& name : outputs) {
+        EXPECT_EQ(".mid", fs::path(name).extension()) << name;
+        EXPECT_TRUE(Bytes("out/" + name) == whole) << name << " is not complete";
+    }
+}
+
+TEST_F(CliTest, InfoTakesEverySongGivenAndWritesJsonLines) {
+    const fs::path grandSlam = kCorpus / "grand-slam.rcp";
+    if (!fs::exists(grandSlam)) GTEST_SKIP() << "no song corpus at " << kCorpus;
+    const std::string title =
+        " \u3010 Grand Slam Ver.2.01  \u3011(GS) \uff42\uff59\u3000\u3042\u306e\u307e\u308a\u3042"
+        "  1994,30,March";
+    testsong::Song built = OneNote(rcp::SongInfo::Variant::Rcp3G36);
+    built.tracks[0].channel = 0x12;  // port B, channel 3
+    built.tracks[0].events = {
+        {0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}};  // 2 s, endless
+    const std::string song = Put("\x83\x5c.g36", Build(built));
+    Put("setup.gsd", Gsd());
+
+    // Every word that is no option is another song.
+    ASSERT_EQ(0, Run("--info " + grandSlam.string() + " '" + song + "'")) << output_;
+    EXPECT_NE(std::string::npos, output_.find("variant: RCP 2.x\n"));
+    EXPECT_NE(std::string::npos, output_.find("variant: RCP 3.0 (G36)\n"));
+
+    ASSERT_EQ(1, Run("--loops 3 --fade 2.5 --info --json " + grandSlam.string() + " '" + song +
+                     "' missing.rcp"));
+    Put("lines.json", std::vector<uint8_t>(output_.begin(), output_.end()));
+    ASSERT_EQ(0, Shell("python3 -c 'import json, sys\n"
+                       "for line in open(sys.argv[1], encoding=\"utf-8\"):\n"
+                       "  o = json.loads(line)\n"
+                       "  if \"error\" in o: print(o[\"error\"]); continue\n"
+                       "  t, s, f = o[\"tracks\"][0], o[\"timeSignature\"], o[\"controlFiles\"]\n"
+                       "  print(o[\"title\"], len(o[\"memo\"]), o[\"memo\"][1:2], o[\"timebase\"],"
+                       " s[\"numerator\"], s[\"denominator\"], len(o[\"tracks\"]), t[\"channel\"],"
+                       " t[\"port\"], t[\"events\"], [(c[\"name\"], c[\"found\"]) for c in f],"
+                       " *[o[\"length\"][k] for k in (\"endless\", \"loopPassSeconds\","
+                       " \"fadeStartSeconds\", \"fadeEndSeconds\")], sep=\"|\")' " +
+                       (folder_ / "lines.json").string()))
         << output_;
-    ASSERT_EQ(0, Run("--loops 3 --fade 2.5 --info " + path)) << output_;
-    EXPECT_NE(std::string::npos, output_.find("\nfade: 6.000 s to 8.500 s\n")) << output_;
-    ASSERT_EQ(0, Run("--loops 1 --fade 0 --info " + path)) << output_;
-    EXPECT_NE(std::string::npos,
-              output_.find("\nlength: 2.000 s\nendless loop: yes\nloop pass: 2.000 s\n"))
-        << output_;
-    EXPECT_EQ(std::string::npos, output_.find("fade:"));
-    EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
+    // Three 2-second passes after the control file's setup beat, then the fade of 2.5 seconds.
+    EXPECT_EQ("no such file or folder\n" + title + "|11|[' \u3010 Grand Slam Ver.2.01  \u3011']|" +
+                  "48|4|4|18|1|A|4850|[]|False|None|None|None\n"
+                  "Test|0|[]|48|4|4|1|3|B|4|[('SETUP.GSD', True)]|True|2.0|6.5|9.0\n",
+              output_);
 }
 
 TEST_F(CliTest, InfoShowsTheSongsTextsDecoded) {
@@ -146,9 +289,8 @@ TEST_F(CliTest, InfoShowsTheSongsTextsDecoded) {
     EXPECT_NE(std::string::npos, output_.find("title: テスト\n")) << output_;
     EXPECT_NE(std::string::npos, output_.find("track 1: 2 events \"ピアノ 表\"\n")) << output_;
 
-    const fs::path corpus = fs::path(VLC_SOURCE_DIR) / ".." / "shared" / "corpus" / "rcp";
-    if (!fs::exists(corpus / "grand-slam.rcp")) GTEST_SKIP() << "no song corpus at " << corpus;
-    ASSERT_EQ(0, Run("--info " + (corpus / "grand-slam.rcp").string()));
+    if (!fs::exists(kCorpus / "grand-slam.rcp")) GTEST_SKIP() << "no song corpus at " << kCorpus;
+    ASSERT_EQ(0, Run("--info " + (kCorpus / "grand-slam.rcp").string()));
     EXPECT_NE(
         std::string::npos,
         output_.find("title:  【 Grand Slam Ver.2.01  】(GS) ｂｙ　あのまりあ  1994,30,March\n"))
@@ -156,9 +298,7 @@ TEST_F(CliTest, InfoShowsTheSongsTextsDecoded) {
 }
 
 TEST_F(CliTest, ControlFilesAreFoundByTheirNameAndNeverByAFoldedTrailByte) {
-    std::vector<uint8_t> gsd(0xA71, 0);
-    std::memcpy(gsd.data(), "COME ON MUSIC", 13);
-    std::memcpy(gsd.data() + 0x0E, "GS CONTROL 1.0", 14);
+    const std::vector<uint8_t> gsd = Gsd();
     testsong::Song built = OneNote(rcp::SongInfo::Variant::Rcp3G36);
     built.gsd = "\x83\x41.GSD";  // ア.GSD
     const std::string song = Put("song.g36", Build(built));
@@ -199,6 +339,25 @@ TEST_F(CliTest, OutputReplacesOnlyTheOldOutput) {
     EXPECT_TRUE(fs::is_directory(folder_ / "folder.mid"));
     EXPECT_EQ((std::vector<std::string>{"folder.mid", "out.mid", "out.mid.part", "song.rcp"}),
               Files());
+}
+
+TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
+    testsong::Song song;  // one 2-second pass of an endless loop
+    song.tracks = {{0, 0, 0, false, "", {{0xF9, 0, 0, 0}, {60, 192, 48, 100}, {0xF8, 0, 0, 0}}}};
+    const std::string path = Put("loop.rcp", Build(song));
+
+    ASSERT_EQ(0, Run("--info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nlength: 14.052 s\nendless loop: yes\n"
+                                              "loop pass: 2.000 s\nfade: 4.000 s to 14.000 s\n"))
+        << output_;
+    ASSERT_EQ(0, Run("--loops 3 --fade 2.5 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos, output_.find("\nfade: 6.000 s to 8.500 s\n")) << output_;
+    ASSERT_EQ(0, Run("--loops 1 --fade 0 --info " + path)) << output_;
+    EXPECT_NE(std::string::npos,
+              output_.find("\nlength: 2.000 s\nendless loop: yes\nloop pass: 2.000 s\n"))
+        << output_;
+    EXPECT_EQ(std::string::npos, output_.find("fade:"));
+    EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # The command line under Wine in the default locale (code page 1252): a song in a folder whose
 # name holds Japanese characters is converted, its output replaced, a folder refused as the
 # output, and --info and the messages print the song's title and the file names readable, both
-# redirected (UTF-8) and on a console. One ok/FAIL line per check, then "N passed, N failed".
+# redirected (UTF-8) and on a console; the folder then converts into an output folder. One ok/FAIL line per check, then "N passed, N failed".
 # Usage: tests/wine/cli.sh [build]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -56,4 +56,7 @@ check "--info on a console shows the title too" "$(grep -qxF "title:${title// /}
 
 out=$(convert 'C:\曲集\無い.rcp' 'C:\曲集\x.mid'); status=$?
 check "a message names a Japanese file readably" "$([ $status = 1 ] && [ "$out" = 'vellacord-convert: C:\曲集\無い.rcp: cannot open the file' ]; echo $?)" "$out"
+
+out=$(convert --jobs 2 --out-dir 'C:\出力' 'C:\曲集'); status=$?
+check "a Japanese folder converts into an output folder of the same layout" "$([ $status = 0 ] && [ "$out" = '1 converted, 0 skipped (output present), 0 failed' ] && [ "$(head -c 4 "$DRIVE/出力/表ソ/グランド.mid")" = MThd ]; echo $?)" "exit $status: $out"
 finish
