@@ -1,6 +1,9 @@
 #include "cli/Arguments.h"
 
 #include <cstdlib>
+#include <optional>
+
+#include "rcp/LoopValues.h"
 
 namespace cli {
 namespace {
@@ -19,15 +22,20 @@ int Count(const std::string& option, const std::string& text, int most) {
     return value;
 }
 
+int Passes(const std::string& option, const std::string& text) {
+    const std::optional<int> passes = rcp::ParseLoopPasses(text);
+    if (!passes || text != std::string(rcp::TrimBlanks(text)))
+        throw UsageError(option + " needs a whole number from 1 to " +
+                         std::to_string(rcp::kMaxLoopPasses) + ", not \"" + text + "\"");
+    return *passes;
+}
+
 double Seconds(const std::string& option, const std::string& text) {
-    // Plain decimals only: no signs, exponents, hexadecimal or words such as "inf".
-    const bool plain = !text.empty() &&
-                       text.find_first_not_of("0123456789.") == std::string::npos &&
-                       text.find('.') == text.rfind('.') && text != ".";
-    const double value = plain ? std::strtod(text.c_str(), nullptr) : -1;
-    if (value < 0 || value > 60)
-        throw UsageError(option + " needs seconds from 0 to 60, not \"" + text + "\"");
-    return value;
+    const std::optional<double> seconds = rcp::ParseFadeSeconds(text);
+    if (!seconds || text != std::string(rcp::TrimBlanks(text)))
+        throw UsageError(option + " needs seconds from 0 to " +
+                         std::to_string(rcp::kMaxFadeSeconds) + ", not \"" + text + "\"");
+    return *seconds;
 }
 
 }  // namespace
@@ -45,7 +53,7 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.mode = Mode::Help;
             return arguments;
         } else if (word == "--loops") {
-            arguments.loops = Count(word, value(), 99);
+            arguments.loops = Passes(word, value());
         } else if (word == "--fade") {
             arguments.fade = Seconds(word, value());
         } else if (word == "--no-control-files") {

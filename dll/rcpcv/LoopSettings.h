@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace rcpcvdll {
@@ -22,10 +21,5 @@ struct LoopSettings {
 
 // The settings the bytes of "rcpcv.ini" give over `defaults` (nothing: no file).
 LoopSettings ReadLoopSettings(std::string_view ini, const LoopSettings& defaults);
-
-// One value as written after "LoopPasses=" / "FadeSeconds=", blanks around it allowed;
-// nothing when it is not a whole number from 1 to 99 / a decimal number from 0 to 60.
-std::optional<int> ParseLoopPasses(std::string_view text);
-std::optional<double> ParseFadeSeconds(std::string_view text);
 
 }  // namespace rcpcvdll

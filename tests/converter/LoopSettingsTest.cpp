@@ -4,12 +4,13 @@
 #include <string>
 
 #include "dll/rcpcv/LoopSettings.h"
+#include "rcp/LoopValues.h"
 
 namespace {
 
+using rcp::ParseFadeSeconds;
+using rcp::ParseLoopPasses;
 using rcpcvdll::LoopSettings;
-using rcpcvdll::ParseFadeSeconds;
-using rcpcvdll::ParseLoopPasses;
 using rcpcvdll::ReadLoopSettings;
 
 constexpr LoopSettings kDefaults{2, 10.0};
