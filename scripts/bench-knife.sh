@@ -12,8 +12,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-echo "bench-knife: building vellacord-convert with -O2"
-g++ -O2 -std=c++17 -pthread -I"$root" "$root"/cli/*.cpp "$root"/cli/posix/*.cpp \
+build="g++ -O2 -std=c++17 -pthread"
+cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo "no git")
+echo "bench-knife: run of $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores ($cpu)," \
+    "build: $build (g++ $(g++ -dumpversion)), commit $commit"
+$build -I"$root" "$root"/cli/*.cpp "$root"/cli/posix/*.cpp \
     "$root"/dll/common/FileNames.cpp "$root"/rcp/*.cpp "$root"/smf/*.cpp "$root"/knife/*.cpp \
     -o "$work/vellacord-convert" || { echo "bench-knife: build failed"; exit 1; }
 
