@@ -14,6 +14,8 @@ namespace {
 void PrintRecords(const rcp::SongInfo& info) {
     std::printf("variant: %s\n", rcp::VariantName(info.variant));
     WriteText(stdout, "title: " + Utf8FromCp932(info.title) + "\n");
+    for (const std::string& line : info.memoLines)
+        if (!line.empty()) WriteText(stdout, "memo: " + Utf8FromCp932(line) + "\n");
     std::printf("timebase: %d\n", info.timebase);
     std::printf("tempo: %d\n", info.tempo);
     std::printf("tracks: %d\n", info.tracks);
