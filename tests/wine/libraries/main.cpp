@@ -6,10 +6,12 @@
 // reader.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dll/rcpcv/rcpcv.h"
@@ -99,6 +101,44 @@ bool Climbs(const std::vector<int>& percents) {
     for (std::size_t i = 1; i < percents.size(); ++i)
         if (percents[i] < percents[i - 1]) return false;
     return percents.size() >= 2 && percents.front() == 0 && percents.back() == 100;
+}
+
+// Two callers converting at once, each many times: every object is its own and holds exactly
+// the bytes a lone conversion of its song gives.
+void TwoAtOnce(const RcpcvCalls& c, const std::string& song, const std::string& other) {
+    const auto alone = [&](const std::string& path) {
+        const uint32_t handle = c.convert(path.c_str(), 2, nullptr, 0, 0);
+        std::string bytes(static_cast<const char*>(c.smf(handle)), c.length(handle));
+        c.remove(handle);
+        return bytes;
+    };
+    const std::string expected[2] = {alone(song), alone(other)};
+    constexpr int kRounds = 20;
+    std::vector<uint32_t> handles[2];
+    bool same[2] = {true, true};
+    const auto convertMany = [&](int which) {
+        for (int round = 0; round < kRounds; ++round) {
+            const uint32_t handle =
+                c.convert((which == 0 ? song : other).c_str(), 2, nullptr, 0, 0);
+            const auto* bytes = static_cast<const char*>(c.smf(handle));
+            same[which] =
+                same[which] && bytes && std::string(bytes, c.length(handle)) == expected[which];
+            handles[which].push_back(handle);
+        }
+    };
+    std::thread first(convertMany, 0), second(convertMany, 1);
+    first.join();
+    second.join();
+    std::vector<uint32_t> all = handles[0];
+    all.insert(all.end(), handles[1].begin(), handles[1].end());
+    std::sort(all.begin(), all.end());
+    const bool distinct = std::adjacent_find(all.begin(), all.end()) == all.end() &&
+                          std::find(all.begin(), all.end(), 0u) == all.end();
+    int removed = 0;
+    for (const uint32_t handle : all) removed += c.remove(handle);
+    Check(same[0] && same[1] && distinct && removed == 2 * kRounds,
+          "rcpcv: two threads converting at once each get their own objects with their songs' "
+          "very bytes");
 }
 
 void RcpcvChecks(HMODULE module) {
@@ -224,6 +264,7 @@ void RcpcvChecks(HMODULE module) {
     Check(buffered != 0 && c.length(buffered) > 14 && c.fromBuffer(nullptr, 5, 2, nullptr, 0) == 0,
           "rcpcv: a song converts from memory; no memory, no object");
     c.remove(buffered);
+    TwoAtOnce(c, song, other);
 }
 
 // rcpcv.ini beside the library, read at every conversion: a copy of the library in the work
