@@ -8,6 +8,7 @@
 #include "cli/System.h"
 #include "cli/Text.h"
 #include "dll/common/FileNames.h"
+#include "rcp/Convert.h"
 
 namespace cli {
 namespace {
@@ -88,7 +89,8 @@ void WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) 
 std::optional<std::vector<uint8_t>> ReadFileBeside(const std::string& beside,
                                                    const std::string& storedName) {
     // A stored name is a bare name: anything naming a folder could reach outside the song's.
-    if (storedName.empty() || !filenames::FolderOf(storedName, IsCp932LeadByte, "\\/:").empty())
+    if (storedName.empty() ||
+        !filenames::FolderOf(storedName, rcp::IsCp932LeadByte, "\\/:").empty())
         return std::nullopt;
     const std::string folder = filenames::FolderOf(beside, filenames::NoLeadBytes, kPathSeparators);
     const std::string wanted = Utf8FromCp932(storedName);
@@ -101,7 +103,7 @@ std::optional<std::vector<uint8_t>> ReadFileBeside(const std::string& beside,
             const std::string name = Utf8Of(entry.path().filename());
             // Folders unpacked without renaming keep the song's code page 932 bytes as names.
             if (filenames::SameFileName(name, wanted, filenames::NoLeadBytes) ||
-                filenames::SameFileName(name, storedName, IsCp932LeadByte))
+                filenames::SameFileName(name, storedName, rcp::IsCp932LeadByte))
                 return ReadIfPresent(folder + name);
         }
     } catch (const std::exception&) {

@@ -15,6 +15,7 @@
 #include "cli/Run.h"
 #include "cli/SongSearch.h"
 #include "cli/StopRequests.h"
+#include "dll/common/FileNames.h"
 
 namespace cli {
 namespace {
@@ -33,8 +34,7 @@ struct Task {
 // Letters folded: outputs that differ only in case are one file on some systems.
 std::string OutputKey(const fs::path& output) {
     std::string key = Utf8Of(output.lexically_normal());
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    std::transform(key.begin(), key.end(), key.begin(), filenames::FoldAscii);
     return key;
 }
 

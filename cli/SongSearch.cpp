@@ -1,11 +1,11 @@
 #include "cli/SongSearch.h"
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 #include "cli/Files.h"
 #include "cli/System.h"
+#include "knife/Unwrap.h"
 #include "rcp/Convert.h"
 
 namespace cli {
@@ -13,28 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kMacBinaryHeader = 128;
-
-bool Tagged(const char* at, size_t size, size_t offset, const char* tag) {
-    return size >= offset + 4 && std::memcmp(at + offset, tag, 4) == 0;
-}
-
-// A Standard MIDI File bare, in a RIFF "RMID" file, or behind a MacBinary header: what the
-// post-processor accepts.
-bool IsMidi(const char* head, size_t size) {
-    return Tagged(head, size, 0, "MThd") ||
-           (Tagged(head, size, 0, "RIFF") && Tagged(head, size, 8, "RMID")) ||
-           Tagged(head, size, kMacBinaryHeader, "MThd");
-}
-
 bool Wanted(const fs::path& file, bool midiToo) {
-    char head[kMacBinaryHeader + 4] = {};
+    uint8_t head[132] = {};  // a MacBinary header and the MIDI signature after it
     std::FILE* const in = OpenForReading(Utf8Of(file));
     if (!in) return false;
     const size_t size = std::fread(head, 1, sizeof head, in);
     std::fclose(in);
-    return rcp::HasSongSignature(reinterpret_cast<const uint8_t*>(head), size) ||
-           (midiToo && IsMidi(head, size));
+    return rcp::HasSongSignature(head, size) || (midiToo && knife::LeadsToMidi(head, size));
 }
 
 bool Inside(const fs::path& folder, const fs::path& outDir) {

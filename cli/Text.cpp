@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/Cp932Table.h"
+#include "rcp/Convert.h"
 
 namespace cli {
 namespace {
@@ -34,10 +35,6 @@ void AppendUtf8(std::string& out, char32_t code) {
 
 }  // namespace
 
-bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 std::string Utf8FromCp932(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
@@ -47,7 +44,7 @@ std::string Utf8FromCp932(const std::string& bytes) {
             out += char(byte);
             continue;
         }
-        if (!IsCp932LeadByte(byte)) {
+        if (!rcp::IsCp932LeadByte(byte)) {
             const char32_t code = cp932::kSingle[byte];
             AppendUtf8(out, code ? code : kReplacement);
             continue;

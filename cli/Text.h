@@ -12,9 +12,6 @@ namespace cli {
 // read again on its own, so ASCII after a broken character is never swallowed.
 std::string Utf8FromCp932(const std::string& bytes);
 
-// First byte of a double-byte character in code page 932.
-bool IsCp932LeadByte(unsigned char byte);
-
 // Writes UTF-8 text to stdout or stderr as the reader's terminal shows it. On Linux the bytes
 // go out as they are. On Windows a console gets the text through the wide console calls, so
 // Japanese shows whatever the system's code page; a file or pipe gets the UTF-8 bytes.

@@ -17,6 +17,10 @@ uint32_t LittleEndian(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+bool IsRmid(const uint8_t* data, size_t size) {
+    return StartsWith(data, size, "RIFF") && size >= 12 && std::memcmp(data + 8, "RMID", 4) == 0;
+}
+
 // The "data" chunk of a RIFF "RMID" file, bounded by the file's real size whatever the RIFF
 // header claims.
 Bytes RiffData(const uint8_t* data, size_t size) {
@@ -32,9 +36,15 @@ Bytes RiffData(const uint8_t* data, size_t size) {
 
 }  // namespace
 
+bool LeadsToMidi(const uint8_t* head, size_t size) {
+    return StartsWith(head, size, "MThd") || IsRmid(head, size) ||
+           (size > kMacBinaryHeader &&
+            StartsWith(head + kMacBinaryHeader, size - kMacBinaryHeader, "MThd"));
+}
+
 Bytes Unwrap(const uint8_t* data, size_t size, bool macCut) {
     if (StartsWith(data, size, "MThd")) return {data, size};
-    if (StartsWith(data, size, "RIFF") && size >= 12 && std::memcmp(data + 8, "RMID", 4) == 0) {
+    if (IsRmid(data, size)) {
         return RiffData(data, size);
     }
     if (size > kMacBinaryHeader &&

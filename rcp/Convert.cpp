@@ -16,7 +16,8 @@ namespace rcp {
 namespace {
 
 constexpr uint32_t kWireMicrosPerByte = 320;  // MIDI runs at 31250 baud, 10 bits a byte
-constexpr double kMaxFadeSeconds = 600;
+// Far beyond what users may ask for: a guard against values no front would pass.
+constexpr int kLongestFadeSeconds = 600;
 
 void Report(const Options& options, int percent) {
     if (options.progress && !options.progress(percent)) throw Stopped();
@@ -244,8 +245,9 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     const Song song = ReadSong(data, size);
     if (info) *info = InfoOf(song);
     if (options.endlessLoopPasses < 1) throw Error("an endless loop must play at least once");
-    if (!(options.fadeSeconds >= 0 && options.fadeSeconds <= kMaxFadeSeconds))
-        throw Error("the fade must last from 0 to 600 seconds");
+    if (!(options.fadeSeconds >= 0 && options.fadeSeconds <= kLongestFadeSeconds))
+        throw Error("the fade must last from 0 to " + std::to_string(kLongestFadeSeconds) +
+                    " seconds");
 
     smf::File file;
     file.format = 1;

@@ -77,6 +77,9 @@ struct SongInfo {
 
 const char* VariantName(SongInfo::Variant variant);
 
+// Whether `byte` starts a double-byte character of code page 932, the encoding of songs' texts.
+bool IsCp932LeadByte(uint8_t byte);
+
 // Whether the data starts with the signature of an RCP-family song (whatever else is wrong).
 bool HasSongSignature(const uint8_t* data, size_t size);
 

@@ -107,31 +107,25 @@ size_t TrackExpander::SameMeasure(size_t position, const Record& record) {
     // off by one while their offsets are right. Chains of references are followed to the
     // measure they finally name, however long, as long as none comes back to a reference
     // already passed; each step counts against the song's work.
+    // An error ends the whole conversion, so the marks need clearing only on success.
     inChain_.resize(track_.eventCount);
     std::vector<size_t> passed{position};
     inChain_[position] = true;
-    const auto forget = [&] {
-        for (const size_t seen : passed) inChain_[seen] = false;
-    };
     Record at = record;
     size_t target = position;
     while (at.code == 0xFC) {
         const std::optional<size_t> next = Target(at);
-        const bool outside = !next, cycle = next && inChain_[*next];
-        if (outside || cycle || budget_.recordVisits == 0) {
-            forget();
-            if (outside)
-                throw Error(Where(position) + "same-measure reference points outside the track");
-            if (cycle) throw Error(Where(position) + "same-measure references form a cycle");
+        if (!next) throw Error(Where(position) + "same-measure reference points outside the track");
+        if (inChain_[*next]) throw Error(Where(position) + "same-measure references form a cycle");
+        if (budget_.recordVisits == 0)
             throw Error("the song expands past the length limit (a loop that never ends?)");
-        }
         --budget_.recordVisits;
         target = *next;
         inChain_[target] = true;
         passed.push_back(target);
         at = song_.At(track_, target);
     }
-    forget();
+    for (const size_t seen : passed) inChain_[seen] = false;
     returnPoint_ = position + 1;
     return target;
 }

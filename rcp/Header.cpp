@@ -23,10 +23,6 @@ int SignedByte(uint8_t value) {
     return value >= 0x80 ? value - 0x100 : value;
 }
 
-bool LeadByte(uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // The memo is twelve fixed-width records that run on into each other: a double-byte character
 // (code page 932) may begin at the end of one record and end at the start of the next. Each line
 // is the record with such a character made whole at its end (and left out at the start of the
@@ -39,7 +35,7 @@ std::vector<std::string> MemoLines(const uint8_t* at, size_t width) {
     for (size_t line = 1; line <= 12; ++line) {
         const size_t begin = position;
         size_t end = line * width;
-        while (position < end) position += LeadByte(at[position]) ? 2 : 1;
+        while (position < end) position += IsCp932LeadByte(at[position]) ? 2 : 1;
         end = std::min(position, size);
         if (position > size) --end;  // the dangling lead byte
         lines.push_back(TrimmedText(at + begin, end - begin));
@@ -103,6 +99,10 @@ void ReadRcp3(Header& header, const uint8_t* data) {
 std::string TrimmedText(const uint8_t* field, size_t size) {
     while (size > 0 && (field[size - 1] == ' ' || field[size - 1] == 0)) --size;
     return std::string(reinterpret_cast<const char*>(field), size);
+}
+
+bool IsCp932LeadByte(uint8_t byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 bool HasSongSignature(const uint8_t* data, size_t size) {

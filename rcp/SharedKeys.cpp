@@ -11,36 +11,6 @@ struct KeyEvent {
     size_t track, index;
 };
 
-// The releases' places, for asking cheaply whether anything is released at a given place: an
-// open-addressing table of at least twice their number of slots.
-class ReleaseTable {
-  public:
-    explicit ReleaseTable(const std::vector<KeyEvent>& offs) {
-        while ((size_t(1) << bits_) < 2 * offs.size()) ++bits_;
-        slots_.assign(size_t(1) << bits_, kEmpty);
-        for (const KeyEvent& off : offs) {
-            size_t slot = Start(off.where);
-            while (slots_[slot] != kEmpty && slots_[slot] != off.where) slot = Next(slot);
-            slots_[slot] = off.where;
-        }
-    }
-
-    bool Holds(uint64_t where) const {
-        for (size_t slot = Start(where); slots_[slot] != kEmpty; slot = Next(slot))
-            if (slots_[slot] == where) return true;
-        return false;
-    }
-
-  private:
-    static constexpr uint64_t kEmpty = ~uint64_t(0);  // no tick reaches 2^32
-    size_t Start(uint64_t where) const {
-        return size_t((where * 0x9E3779B97F4A7C15ull) >> (64 - bits_));  // the well-mixed top
-    }
-    size_t Next(size_t slot) const { return (slot + 1) & (slots_.size() - 1); }
-    int bits_ = 4;
-    std::vector<uint64_t> slots_;
-};
-
 // Calls `note` with the place of every note start and end of the track.
 template <typename Note>
 void ForEachNote(const smf::Track& track, Note note) {
@@ -79,19 +49,20 @@ void HandOverSharedKeys(std::vector<smf::Track>& tracks) {
         });
     }
     // Only strikes where something is released matter, and only releases there: there are few.
-    const ReleaseTable releases(offs);
+    const auto byWhere = [](const KeyEvent& a, const KeyEvent& b) { return a.where < b.where; };
+    std::sort(offs.begin(), offs.end(), byWhere);
     ons.erase(std::remove_if(ons.begin(), ons.end(),
-                             [&](const KeyEvent& on) { return !releases.Holds(on.where); }),
+                             [&](const KeyEvent& on) {
+                                 return !std::binary_search(offs.begin(), offs.end(), on, byWhere);
+                             }),
               ons.end());
     if (ons.empty()) return;
-    const auto byWhere = [](const KeyEvent& a, const KeyEvent& b) { return a.where < b.where; };
     std::sort(ons.begin(), ons.end(), byWhere);
     offs.erase(std::remove_if(offs.begin(), offs.end(),
                               [&](const KeyEvent& off) {
                                   return !std::binary_search(ons.begin(), ons.end(), off, byWhere);
                               }),
                offs.end());
-    std::sort(offs.begin(), offs.end(), byWhere);
 
     // For each track: the releases it loses, and those it gains before a strike of its own.
     std::vector<std::vector<bool>> leaving(tracks.size());

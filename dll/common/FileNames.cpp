@@ -3,13 +3,10 @@
 #include <cstring>
 
 namespace filenames {
-namespace {
 
 char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
-
-}  // namespace
 
 bool NoLeadBytes(unsigned char) {
     return false;

@@ -10,6 +10,9 @@ namespace filenames {
 
 using LeadByteTest = bool (*)(unsigned char);
 
+// An ASCII capital as its small letter; every other byte as it is.
+char FoldAscii(char c);
+
 // For UTF-8 and single-byte code pages, where every byte of a longer character is 0x80 or more.
 bool NoLeadBytes(unsigned char byte);
 

@@ -1,18 +1,15 @@
 #include "dll/rcpcv/LoopSettings.h"
 
+#include "dll/common/FileNames.h"
 #include "rcp/LoopValues.h"
 
 namespace rcpcvdll {
 namespace {
 
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+        if (filenames::FoldAscii(a[i]) != filenames::FoldAscii(b[i])) return false;
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/Text.h"
 #include "dll/common/FileNames.h"
+#include "rcp/Convert.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST(Text, DecodesCodePage932AndReplacesWhatIsNoCharacter) {
 
 // What the system's lead-byte test answers under code page 932.
 bool Lead932(unsigned char byte) {
-    return cli::IsCp932LeadByte(byte);
+    return rcp::IsCp932LeadByte(byte);
 }
 
 TEST(FileNames, FolderEndsAtARealSeparatorInEachCodePage) {
