@@ -56,6 +56,12 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
             arguments.loops = Passes(word, value());
         } else if (word == "--fade") {
             arguments.fade = Seconds(word, value());
+        } else if (word == "--target") {
+            const std::string& text = value();
+            const std::optional<mt32::Target> target = mt32::ParseTarget(text);
+            if (!target || text != std::string(rcp::TrimBlanks(text)))
+                throw UsageError("--target needs none, gs or gm, not \"" + text + "\"");
+            arguments.target = *target;
         } else if (word == "--no-control-files") {
             arguments.controlFiles = false;
         } else if (word == "--knife") {
@@ -113,7 +119,7 @@ const char* UsageText() {
     return "usage: vellacord-convert [OPTIONS] SONG OUT.mid\n"
            "       vellacord-convert [OPTIONS] --out-dir DIR [--jobs N] [--force] PATH...\n"
            "       vellacord-convert [OPTIONS] --info [--json] PATH...\n"
-           "  OPTIONS: [--loops N] [--fade S] [--no-control-files]\n"
+           "  OPTIONS: [--loops N] [--fade S] [--no-control-files] [--target none|gs|gm]\n"
            "           [--knife CONFIG.cfg [--ch10] [--bank] [--cc64] [--no-mac-cut]]\n"
            "  Converts an RCP-family song (RCP, R36, G36, G18) into a Standard MIDI File.\n"
            "  With --knife, post-processes a MIDI file (or the converted song) as the\n"
@@ -128,6 +134,9 @@ const char* UsageText() {
            "                       the loop plays on, 0 to 60 (default 10; 0 stops the song at\n"
            "                       the end of the last pass)\n"
            "  --no-control-files   do not send the CM6/GSD setup files the song names\n"
+           "  --target T           render a song written for the MT-32 (it names a CM6 file\n"
+           "                       or sends MT-32 exclusives) for a GS or GM synthesizer:\n"
+           "                       none (as written, the default), gs or gm\n"
            "  --info               print the song's variant, title, timebase, tempo, tracks\n"
            "                       and its playing length with these settings\n"
            "  --json               with --info: one JSON object per song and line\n"

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "mt32/Target.h"
+
 namespace cli {
 
 enum class Mode { Convert, Info, Help };
@@ -14,6 +16,7 @@ struct Arguments {
     int loops = 2;     // passes of an endless loop
     double fade = 10;  // seconds a song with an endless loop fades out over after them
     bool controlFiles = true;
+    mt32::Target target = mt32::Target::None;  // --target: MT-32 songs rendered for GS or GM
     std::string song;
     std::string output;
     // Many songs at once: each path a song or a folder searched for songs. --info takes them

@@ -31,9 +31,11 @@ using Progress = std::function<bool(int percent)>;
 rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
                          const Progress& progress = {});
 
-// The song's Standard MIDI File. Raises on any failure.
+// The song's Standard MIDI File. Raises on any failure. `rendering`, when given, gets what
+// rendering an MT-32 song for --target changed (nothing when it was not rendered).
 std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::string& path,
-                                 const std::vector<uint8_t>& song, const Progress& progress = {});
+                                 const std::vector<uint8_t>& song, const Progress& progress = {},
+                                 std::vector<std::string>* rendering = nullptr);
 
 // The configuration file of --knife. Raises on any failure.
 knife::Config ReadKnifeConfig(const Arguments& arguments);

@@ -36,6 +36,19 @@ void PrintLength(const rcp::PlayingTime& time) {
         std::printf("fade: %.3f s to %.3f s\n", *time.fadeStartSeconds, *time.fadeEndSeconds);
 }
 
+void PrintMt32(const std::string& path, const rcp::Mt32Data& mt32) {
+    std::string line = "MT-32 data: ";
+    if (!mt32.present()) line += "none";
+    if (!mt32.setupName.empty())
+        line += "CM6 file " + Utf8FromCp932(mt32.setupName) +
+                (ReadFileBeside(path, mt32.setupName) ? " (found)" : " (not found)");
+    if (mt32.songDataSets > 0)
+        line += std::string(mt32.setupName.empty() ? "" : ", ") +
+                std::to_string(mt32.songDataSets) + " MT-32 exclusives in the song";
+    WriteText(stdout, line + "\n");
+    for (const std::string& rendered : mt32.rendering) WriteText(stdout, rendered + "\n");
+}
+
 std::string Text(const std::string& cp932) {
     return JsonString(Utf8FromCp932(cp932));
 }
@@ -67,7 +80,21 @@ std::string JsonOf(const std::string& path, const rcp::SongInfo& info) {
         json += std::string(file ? "," : "") + "{\"name\":" + Text(info.controlFiles[file]) +
                 ",\"found\":" + (ReadFileBeside(path, info.controlFiles[file]) ? "true" : "false") +
                 "}";
-    json += "],\"length\":";
+    json += "],\"mt32\":";
+    if (!info.mt32.present()) {
+        json += "null";
+    } else {
+        const std::string& setup = info.mt32.setupName;
+        json += "{\"cm6\":" +
+                (setup.empty() ? std::string("null")
+                               : "{\"name\":" + Text(setup) + ",\"found\":" +
+                                     (ReadFileBeside(path, setup) ? "true" : "false") + "}") +
+                ",\"exclusives\":" + std::to_string(info.mt32.songDataSets) + ",\"rendering\":[";
+        for (size_t line = 0; line < info.mt32.rendering.size(); ++line)
+            json += (line ? "," : "") + JsonString(info.mt32.rendering[line]);
+        json += "]}";
+    }
+    json += ",\"length\":";
     if (const std::optional<rcp::PlayingTime>& time = info.playingTime) {
         json += "{\"seconds\":" + JsonSeconds(time->seconds) +
                 ",\"endless\":" + (time->endless ? "true" : "false") +
@@ -111,7 +138,9 @@ int RunInfo(const Arguments& arguments) {
             } else {
                 if (several) WriteText(stdout, "file: " + song.path + "\n");
                 PrintRecords(rcp::Inspect(bytes.data(), bytes.size()));
-                PrintLength(convert().playingTime.value());
+                const rcp::SongInfo converted = convert();
+                PrintLength(converted.playingTime.value());
+                PrintMt32(song.path, converted.mt32);
                 if (several) std::printf("\n");
             }
         } catch (const std::exception& error) {

@@ -25,8 +25,11 @@ std::vector<uint8_t> KnifeFile(const Arguments& arguments, const knife::Config& 
     options.cc64 = arguments.cc64;
     options.macCut = arguments.macCut;
     // A damaged song is reported by the song reader, not as a file that is no MIDI file.
-    if (rcp::HasSongSignature(input.data(), input.size()))
-        input = ConvertSong(arguments, path, input, progress);
+    if (rcp::HasSongSignature(input.data(), input.size())) {
+        std::vector<std::string> rendering;
+        input = ConvertSong(arguments, path, input, progress, &rendering);
+        if (report) report->lines.insert(report->lines.end(), rendering.begin(), rendering.end());
+    }
     return knife::Process(input.data(), input.size(), config, options, report, progress);
 }
 

@@ -20,6 +20,7 @@ rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
     options.endlessLoopPasses = arguments.loops;
     options.fadeSeconds = arguments.fade;
     options.controlFiles = arguments.controlFiles;
+    options.target = arguments.target;
     options.readControlFile = [path](const std::string& storedName) {
         return ReadFileBeside(path, storedName);
     };
@@ -28,9 +29,13 @@ rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
 }
 
 std::vector<uint8_t> ConvertSong(const Arguments& arguments, const std::string& path,
-                                 const std::vector<uint8_t>& song, const Progress& progress) {
-    return smf::Write(
-        rcp::Convert(song.data(), song.size(), SongOptions(arguments, path, progress)));
+                                 const std::vector<uint8_t>& song, const Progress& progress,
+                                 std::vector<std::string>* rendering) {
+    rcp::SongInfo info;
+    std::vector<uint8_t> midi = smf::Write(
+        rcp::Convert(song.data(), song.size(), SongOptions(arguments, path, progress), &info));
+    if (rendering) *rendering = std::move(info.mt32.rendering);
+    return midi;
 }
 
 int RunConvert(const Arguments& arguments) {
@@ -41,8 +46,9 @@ int RunConvert(const Arguments& arguments) {
         return Fail(arguments.song, error.what());
     }
     std::vector<uint8_t> midi;
+    std::vector<std::string> rendering;
     try {
-        midi = ConvertSong(arguments, arguments.song, song);
+        midi = ConvertSong(arguments, arguments.song, song, {}, &rendering);
     } catch (const std::bad_alloc&) {
         return Fail(arguments.song, "out of memory");
     } catch (const std::exception& error) {
@@ -53,6 +59,7 @@ int RunConvert(const Arguments& arguments) {
     } catch (const std::exception& error) {
         return Fail(arguments.output, error.what());
     }
+    for (const std::string& line : rendering) WriteText(stdout, line + "\n");
     return kExitOk;
 }
 

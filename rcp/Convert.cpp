@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mt32/Machine.h"
+#include "mt32/Render.h"
 #include "rcp/ControlFiles.h"
 #include "rcp/Fade.h"
 #include "rcp/SharedKeys.h"
@@ -216,6 +218,18 @@ int64_t PlayIntoFade(std::vector<TrackConversion>& tracks, ConversionState& stat
     }
 }
 
+// What of the MT-32 the song holds: its setup file's data sets lie before the music starts.
+Mt32Data Mt32DataOf(const smf::File& file, const Header& header, int64_t shift) {
+    Mt32Data data;
+    data.setupName = header.cm6Name;
+    for (const smf::Track& track : file.tracks)
+        for (const smf::Event& event : track.events)
+            if (event.tick >= shift && event.status == 0xF0 &&
+                mt32::IsDataSet(event.data.data(), event.data.size()))
+                ++data.songDataSets;
+    return data;
+}
+
 PlayingTime TimeOf(const smf::File& file, const Ending& ending, int64_t fadeStart) {
     const TempoMap tempo(file.tracks[0].events, file.division);
     PlayingTime time;
@@ -298,6 +312,11 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     const std::vector<smf::Event> songWide = SongWideEvents(std::move(state.songWide), song.header);
     conductor.events.insert(conductor.events.end(), songWide.begin(), songWide.end());
     conductor.endTick = uint32_t(songEnd);
+    // Rendered before the fade, so that the fade works on what the synthesizer is told.
+    Mt32Data mt32 = Mt32DataOf(file, song.header, shift);
+    if (auto rendering = mt32::Render(file, options.target, !mt32.setupName.empty()))
+        mt32.rendering = std::move(*rendering);
+    if (info) info->mt32 = std::move(mt32);
     if (ending.fadeEnd) {
         // A glide that began before the fade's end sends nothing after it.
         while (conductor.events.back().tick > *ending.fadeEnd) conductor.events.pop_back();

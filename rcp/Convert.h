@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mt32/Target.h"
 #include "smf/Smf.h"
 
 namespace rcp {
@@ -41,6 +42,9 @@ struct Options {
     // found beside the song whatever the case of its letters; nothing when there is none.
     std::function<std::optional<std::vector<uint8_t>>(const std::string& storedName)>
         readControlFile;
+    // The synthesizer a song written for the MT-32 family is rendered for; None keeps the song
+    // as written, byte for byte.
+    mt32::Target target = mt32::Target::None;
     // Progress from 0 to 100; answering false stops the conversion (Stopped is raised).
     std::function<bool(int percent)> progress;
 };
@@ -54,6 +58,16 @@ struct PlayingTime {
     // Where the fade begins and ends, when the song fades.
     std::optional<double> fadeStartSeconds;
     std::optional<double> fadeEndSeconds;
+};
+
+// Whether a song was written for the MT-32 family, and how it says so.
+struct Mt32Data {
+    std::string setupName;    // the CM6 file the song names, as stored; empty when none
+    size_t songDataSets = 0;  // MT-32 data sets the song itself sends (its CM6's not counted)
+    bool present() const { return !setupName.empty() || songDataSets > 0; }
+    // Filled when the song was rendered for another synthesizer: what that changed, the summary
+    // line first.
+    std::vector<std::string> rendering;
 };
 
 // What `vellacord-convert --info` shows and the library's file-type query answers.
@@ -73,6 +87,7 @@ struct SongInfo {
     std::vector<std::optional<int>> trackChannels;
     // Filled by Convert only; Inspect reads no further than the records.
     std::optional<PlayingTime> playingTime;
+    Mt32Data mt32;
 };
 
 const char* VariantName(SongInfo::Variant variant);
