@@ -28,6 +28,7 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
     };
     reached(0);
     const Bytes bytes = Unwrap(data, size, options.macCut);
+    std::vector<uint8_t> rendered;  // the song's bytes once rendered for an MT-32 song's target
     Song song;
     try {
         // Room for the one event a rule may insert in front of the first track (the reset).
@@ -54,6 +55,7 @@ std::vector<uint8_t> Process(const uint8_t* data, size_t size, const Config& con
                                : ""});
     std::vector<uint8_t> out;
     try {
+        RenderMt32(song, config.target, rendered, lines);
         const RhythmParts rhythm(song, config);
         ApplyDirectives(song, config, rhythm, lines);
         song.compact();

@@ -1,4 +1,5 @@
-// The post-processor's rules, each in its own file, run by Process in this order: directives
+// The post-processor's rules, each in its own file, run by Process in this order: the MT-32
+// rendering for the target device, directives
 // (drop, transpose, velocity, program) on the song's own channels, the rhythm merge, channel
 // moves, bank selects, the sustain pedal, the device reset. Each rule edits the song in place
 // (removing events by marking them, Process compacts) and adds a report line when it changed
@@ -95,6 +96,8 @@ void AddLine(Report& report, const std::string& rule, const std::vector<std::str
 // "N what", or nothing when N is 0.
 std::string Count(size_t n, const std::string& what);
 
+// Renders a song that sends MT-32 data sets for `target` (XG as GM), its bytes then in `storage`.
+void RenderMt32(Song& song, Target target, std::vector<uint8_t>& storage, Report& report);
 void ApplyDirectives(Song& song, const Config& config, const RhythmParts& rhythm, Report& report);
 void MergeRhythm(Song& song, const RhythmParts& rhythm, Report& report);
 void MoveChannels(Song& song, const Config& config, Report& report);

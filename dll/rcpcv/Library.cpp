@@ -1,7 +1,9 @@
 // The exports of rcpcv.dll over the portable song converter: read the song (and the control
 // files it names) from disk, convert, keep the encoded Standard MIDI File in a converter object
 // behind a handle, write it out whole or not at all. How endless loops play comes from an
-// optional "rcpcv.ini" beside the library, read again for every conversion.
+// optional "rcpcv.ini" beside the library, read again for every conversion, as does the synthesizer
+// a song written for the MT-32 is rendered for (the rendering's summary travels in the file as
+// a text event at its start).
 #include <windows.h>
 
 #include <cstring>
@@ -98,9 +100,11 @@ std::optional<std::string> LibraryFolder() {
 }
 
 // The loop settings for one conversion: the defaults, or what rcpcv.ini beside the library
-// says of them. The one file access besides the song and its control files.
+// says of them, and the synthesizer MT-32 songs are rendered for. The one file access besides the
+// song and its control files.
 void ApplyLoopSettings(rcp::Options& options) {
-    const rcpcvdll::LoopSettings defaults{options.endlessLoopPasses, options.fadeSeconds};
+    const rcpcvdll::LoopSettings defaults{options.endlessLoopPasses, options.fadeSeconds,
+                                          options.target};
     rcpcvdll::LoopSettings settings = defaults;
     if (const auto folder = LibraryFolder()) {
         if (const auto ini =
@@ -112,6 +116,7 @@ void ApplyLoopSettings(rcp::Options& options) {
     }
     options.endlessLoopPasses = settings.passes;
     options.fadeSeconds = settings.fadeSeconds;
+    options.target = settings.target;
 }
 
 // Converts `song` and registers the result; 0 on any failure, the caller's stop included.

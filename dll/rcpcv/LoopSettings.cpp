@@ -19,7 +19,7 @@ LoopSettings ReadLoopSettings(std::string_view ini, const LoopSettings& defaults
     // Editors on Windows may start a UTF-8 file with a byte order mark.
     if (ini.substr(0, 3) == "\xEF\xBB\xBF") ini.remove_prefix(3);
     LoopSettings settings = defaults;
-    bool inSection = false, passesSeen = false, fadeSeen = false;
+    bool inSection = false, passesSeen = false, fadeSeen = false, targetSeen = false;
     while (!ini.empty()) {
         const std::size_t end = ini.find('\n');
         std::string_view line = ini.substr(0, end);
@@ -44,6 +44,9 @@ LoopSettings ReadLoopSettings(std::string_view ini, const LoopSettings& defaults
         } else if (SameName(key, "FadeSeconds") && !fadeSeen) {
             fadeSeen = true;
             settings.fadeSeconds = rcp::ParseFadeSeconds(value).value_or(defaults.fadeSeconds);
+        } else if (SameName(key, "Target") && !targetSeen) {
+            targetSeen = true;
+            settings.target = mt32::ParseTarget(value).value_or(defaults.target);
         }
     }
     return settings;

@@ -360,4 +360,22 @@ TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
     EXPECT_EQ((std::vector<std::string>{"loop.rcp"}), Files());
 }
 
+TEST_F(CliTest, TargetRendersMt32SongsAndInfoSaysWhereTheirDataComesFrom) {
+    testsong::Song built;
+    built.cm6 = "SOUNDS.CM6";
+    built.tracks = {{1, 0, 0, false, "", {{60, 10, 5, 100}}}};
+    const std::string song = Put("mt32.rcp", Build(built)), out = (folder_ / "out.mid").string();
+    ASSERT_EQ(0, Run("--target GM '" + song + "' " + out)) << output_;
+    EXPECT_EQ("MT-32 song rendered for GM: 9 parts, 0 program changes\n", output_);
+    ASSERT_EQ(0, Run("--info --json '" + song + "'")) << output_;
+    EXPECT_NE(std::string::npos,
+              output_.find("\"mt32\":{\"cm6\":{\"name\":\"SOUNDS.CM6\",\"found\":false},"
+                           "\"exclusives\":0,\"rendering\":[]}"))
+        << output_;
+    for (const char* bad : {"xg", "", "g s", "--loops"}) {
+        EXPECT_EQ(2, Run(std::string("--target '") + bad + "' '" + song + "' " + out)) << bad;
+        EXPECT_NE(std::string::npos, output_.find("--target needs none, gs or gm")) << output_;
+    }
+}
+
 }  // namespace

@@ -63,4 +63,15 @@ TEST(LoopSettingsTest, TheFileIsReadAsTheSystemsOwnProfileFunctionsReadIt) {
     }
 }
 
+TEST(LoopSettingsTest, TheTargetIsNoneGsOrGmAndAnythingElseKeepsTheDefault) {
+    const auto target = [](const std::string& ini) {
+        return ReadLoopSettings(ini, kDefaults).target;
+    };
+    EXPECT_EQ(target("[rcpcv]\r\ntarget = GS \r\nTarget=gm\r\n"), mt32::Target::GS);
+    EXPECT_EQ(target("[rcpcv]\nLoopPasses=3\nTARGET=gm"), mt32::Target::GM);
+    for (const char* other : {"[rcpcv]\nTarget=xg\n", "[rcpcv]\nTarget=\n", "[rcpcv]\nTarget=g s\n",
+                              "[other]\nTarget=gs\n", "[rcpcv]\nTarget=none\n"})
+        EXPECT_EQ(target(other), mt32::Target::None) << other;
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <sstream>
 
 #include "SongBuilder.h"
+#include "knife/Config.h"
+#include "knife/Knife.h"
 
 namespace {
 
@@ -297,6 +299,34 @@ TEST(Mt32Rendering, ASongWithoutMt32DataIsTheSameAtEveryTarget) {
     }
     EXPECT_EQ(outputs[0], outputs[1]);
     EXPECT_EQ(outputs[0], outputs[2]);
+}
+
+TEST(Mt32Rendering, ThePostProcessorsTargetRendersMt32DataSets) {
+    // Part 1 (channel 2) switched to group B, timbre 8: Flute 1, GM 79.
+    smf::File file;
+    file.tracks.resize(1);
+    file.tracks[0].events = {
+        {0, 0xF0, 0, {0x41, 0x10, 0x16, 0x12, 0x03, 0x00, 0x00, 0x01, 0x08, 0x74, 0xF7}},
+        {0, 0x91, 0, {60, 100}},
+        {96, 0x81, 0, {60, 0}}};
+    const std::vector<uint8_t> bytes = smf::Write(file);
+    for (const auto& [config, gs] :
+         {std::pair<std::string, bool>{"target gs", true}, {"target xg", false}}) {
+        SCOPED_TRACE(config);
+        knife::Report report;
+        const std::vector<uint8_t> out =
+            knife::Process(bytes.data(), bytes.size(), knife::ParseConfig(config), {}, &report);
+        const std::vector<Note> notes = NotesAsHeard(CsvOfMidi(out));
+        ASSERT_EQ(1u, notes.size());
+        EXPECT_EQ(gs ? 72 : 79, notes[0].heard.program);
+        EXPECT_EQ(gs ? 127 : 0, notes[0].heard.bankMsb);
+        EXPECT_EQ(12, notes[0].heard.bend);
+        ASSERT_FALSE(report.lines.empty());
+        EXPECT_EQ(0u, report.lines[0].find(gs ? "MT-32 song rendered for GS: 9 parts"
+                                              : "MT-32 song rendered for GM: 9 parts"));
+    }
+    // Without a target the MT-32 data set stays, and so does everything else.
+    EXPECT_EQ(bytes, knife::Process(bytes.data(), bytes.size(), knife::Config(), {}));
 }
 
 }  // namespace

@@ -291,8 +291,8 @@ void LoopSettingsChecks() {
         reinterpret_cast<void*>(GetProcAddress(module, "rcpcvDeleteObject")));
     if (!convert || !smf || !length || !remove) return;
     // The song's bytes as converted now; empty when it does not convert.
-    const auto converted = [&]() {
-        const uint32_t handle = convert((work + "endless.rcp").c_str(), 2, nullptr, 0, 0);
+    const auto converted = [&](const char* name = "endless.rcp") {
+        const uint32_t handle = convert((work + name).c_str(), 2, nullptr, 0, 0);
         const auto* bytes = static_cast<const char*>(smf(handle));
         std::string result = bytes ? std::string(bytes, length(handle)) : std::string();
         remove(handle);
@@ -333,6 +333,18 @@ void LoopSettingsChecks() {
           "rcpcv.ini locked by another program: the defaults hold");
     CloseHandle(held);
     Check(converted() == once, "rcpcv.ini: an edit takes effect at the next song");
+
+    // The same song naming an MT-32 setup file (not there): rendered for GS with Target=gs,
+    // its summary at the start of the file; the song without MT-32 data stays as it was.
+    std::string mt32 = Read(work + "endless.rcp");
+    mt32.replace(0x1C6, 16, "SOUNDS.CM6      ");
+    Write(work + "mt32.rcp", mt32);
+    const std::string asWritten = converted("mt32.rcp");
+    Write(ini, "[rcpcv]\r\nTarget=gs\r\n");
+    const std::string rendered = converted("mt32.rcp");
+    Check(converted() == defaults && rendered != asWritten &&
+              rendered.find("MT-32 song rendered for GS: 9 parts") != std::string::npos,
+          "rcpcv.ini Target=gs: a song naming a CM6 file is rendered, another stays as written");
     DeleteFileA(ini.c_str());
     FreeLibrary(module);
 }
