@@ -2,7 +2,8 @@
 # The demo: one scripted session of the plug-in in the stand-in ORVO host under Wine, headless,
 # in a throwaway prefix: start, plays through both converters and the cache, the plug-in's menu,
 # the settings dialog, the exit item and the stop; then SMF Knife's four options, each on once
-# (scripts/demo-knife.sh). The converters are our own rcpcv.dll and smfk32.dll. Every converted
+# (scripts/demo-knife.sh); then a song written for the MT-32 at each target (scripts/demo-mt32.sh).
+# The converters are our own rcpcv.dll and smfk32.dll. Every converted
 # file is read back by midicsv.
 #   scripts/demo.sh [song.rcp "other dir/ソング.mid" ...]   (files to play instead of the samples)
 # A path that the default locale's code page cannot hold (Japanese names, say) makes the session
@@ -100,6 +101,7 @@ INI_START=$(tr -d '\r' <"$DRIVE/ORVO/Vellacord.ini")
 . tests/wine/session-steps.sh
 . scripts/demo-knife.sh
 . scripts/demo-fade.sh
+. scripts/demo-mt32.sh
 DIR='C:\ORVO' CFG='C:\cfg\default.cfg' CACHE_EDIT=$((CACHE + 1)) SHOT=1
 vlc_session_steps >"$DRIVE/session.txt"
 
@@ -154,6 +156,7 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
     echo "   $good accepted, $bad rejected"
     vlc_demo_fade
     vlc_demo_knife
+    vlc_demo_mt32
     echo
     echo "== the help file that both ヘルプ entries open"
     # Wine's help viewer draws its pages with Wine's HTML engine, which Debian does not ship and
@@ -175,8 +178,9 @@ cp "$DRIVE"/kept/* "$OUT/converted/" 2>/dev/null
     python3 scripts/list-help.py "$DRIVE/ORVO/Vellacord.chm" | sed 's/^/   /'
     echo
     [ "$rc" = 0 ] && [ "$bad" = 0 ] && [ "$good" -gt 0 ] && [ "$KNIFE_FAILURES" = 0 ] &&
+        [ "$MT32_FAILURES" = 0 ] &&
         echo "demo: the session ran to its end" ||
-        echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed)"
+        echo "demo: FAIL (host exit $rc, $bad files rejected, $KNIFE_FAILURES SMF Knife runs failed, $MT32_FAILURES MT-32 runs failed)"
     echo "outputs: ${OUT#"$ROOT"/}/ (transcript.txt, host.txt, dialog.png, help-menu.png, help-dialog.png, converted/)"
 } | tee "$OUT/transcript.txt"
 [ "$rc" = 0 ] && ! grep -q FAIL "$OUT/transcript.txt"

@@ -148,6 +148,38 @@ for name, content in knife.items():
     with open(os.path.join(folder, name), "wb") as f:
         f.write(content)
 
+# ---- fuzz_mt32: flags (bit 0 GM, bit 1 a setup named, bits 2-3 tracks - 1), then records of
+# track, tick delta, kind (0 channel message, 1 MT-32 data set of an address and 1-24 bytes,
+# bit 2 a wrong checksum; 2 port;
+# 3 a reset) and the kind's bytes ----
+def data_set(track, delta, unit, address_and_data, wrong=False):
+    return [track, delta, 5 if wrong else 1, unit, len(address_and_data) - 4] + address_and_data
+
+
+def channel(track, delta, status, a, b=0):
+    return [track, delta, 0, status - 0x80, a, b]
+
+
+mt32 = {
+    "setup-named-notes": bytes([2 | 4] + channel(0, 0, 0x91, 60, 100) + channel(1, 0, 0xC1, 10)
+                               + channel(1, 10, 0x91, 62, 90) + channel(0, 20, 0x81, 60, 0)),
+    "system-and-patches": bytes([1 | 8] + data_set(0, 0, 0x10, [0x10, 0, 0x0D, 0, 1, 2, 3, 4, 5, 6, 7, 10])
+                                + data_set(1, 0, 0x10, [0x03, 0, 0, 2, 3, 30, 60, 24, 1, 1, 0, 90, 3])
+                                + data_set(2, 0, 0x10, [0x08, 6, 0, 77, 89, 32, 80, 65, 68])
+                                + channel(0, 5, 0x9A, 36, 100) + channel(1, 0, 0xC0, 4)
+                                + channel(1, 0, 0x90, 60, 80) + [0, 0, 2, 1]
+                                + channel(0, 4, 0xB0, 10, 3)),
+    "part-unit-and-bad-sum": bytes([0] + data_set(0, 0, 0x01, [0, 0, 4, 7], wrong=True)
+                                   + data_set(0, 0, 0x01, [0, 0, 4, 7]) + [0, 0, 3]
+                                   + channel(0, 1, 0x91, 70, 70) + channel(0, 1, 0xB1, 101, 0)
+                                   + channel(0, 0, 0xB1, 100, 0) + channel(0, 0, 0xB1, 6, 40)),
+}
+folder = os.path.join(HERE, "corpus", "fuzz_mt32")
+os.makedirs(folder, exist_ok=True)
+for name, content in mt32.items():
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(content)
+
 # ---- fuzz_rcp_convert: the real songs of the shared corpus, byte for byte ----
 songs = os.path.join(HERE, "..", "..", "..", "shared", "corpus", "rcp")
 if os.path.isdir(songs):

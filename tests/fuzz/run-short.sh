@@ -28,6 +28,7 @@ runs_for() {
         fuzz_orvo_handler) echo 20000 ;;
         fuzz_cd_track) echo 10000 ;;
         fuzz_knife) echo 100000 ;;
+        fuzz_mt32) echo 20000 ;;
         fuzz_rcp_convert) echo 1500 ;;
         *) echo 2500 ;;
     esac
