@@ -230,6 +230,8 @@ class Renderer {
         const bool rhythm = part == kRhythmPart;
         const int to = rhythm ? RhythmChannel(*channel) : *channel;
         if (rhythm && to != kDrumChannel) leftRhythmChannel_ = to;
+        // GM keeps channel 10 for drums whatever the song sends there.
+        if (!rhythm && to == kDrumChannel && target_ == Target::GM) melodicOnDrums_ = part;
         const Part& state = machine_.part(part);
         Voice voice;
         voice.drums = rhythm;
@@ -291,6 +293,9 @@ class Renderer {
                 "rhythm part left on channel " + std::to_string(*leftRhythmChannel_ + 1) +
                 (target_ == Target::GS ? ", which plays the drum set there"
                                        : ": channel 10 is taken, so it plays melodic sounds"));
+        if (melodicOnDrums_)
+            report.push_back(PartName(*melodicOnDrums_) +
+                             " listens on channel 10, where a GM synth plays drums");
         if (ignored_)
             report.push_back(Plural(ignored_, "message", "messages") +
                              " the MT-32 ignores left out");
@@ -314,7 +319,7 @@ class Renderer {
     std::array<bool, 16> nrpn_{};
     std::set<int> brought_;
     std::set<std::string> custom_;
-    std::optional<int> leftRhythmChannel_;
+    std::optional<int> leftRhythmChannel_, melodicOnDrums_;
     size_t programChanges_ = 0, movedRhythm_ = 0, ignored_ = 0, unheardNotes_ = 0;
 };
 

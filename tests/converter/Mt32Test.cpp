@@ -275,6 +275,8 @@ TEST(Mt32Rendering, ARhythmPartElsewhereMovesToChannel10WhenItIsFree) {
         const Rendered taken = Convert(song, target, false);
         EXPECT_EQ(1u, Matching(taken.csv, "Note_on_c, 10, 36, 100").size());
         EXPECT_EQ(1u, Matching(taken.info.mt32.rendering, "rhythm part left on channel 11").size());
+        EXPECT_EQ(target == mt32::Target::GM ? 1u : 0u,
+                  Matching(taken.info.mt32.rendering, "part 1 listens on channel 10").size());
         // On GS channel 11 becomes a drum part (40 1B 15 = 1) and channel 10 a normal one.
         EXPECT_EQ(target == mt32::Target::GS ? 1u : 0u,
                   Matching(taken.csv, "65, 16, 66, 18, 64, 26, 21, 1, ").size());
