@@ -244,18 +244,32 @@ TEST(Mt32Rendering, EveryNotePlaysWhatTheMt32Played) {
     }
 }
 
-TEST(Mt32Rendering, ANamedSetupNotFoundLeavesThePowerOnState) {
+TEST(Mt32Rendering, ANamedSetupNotFoundLeavesThePowerOnStateForTheDataSetsToChange) {
+    // Part 1 (channel 2) set to Flute 1 (group B, 8) twice: by a data set with a wrong checksum,
+    // which the device drops, then by one sent to channel 2's unit number, which addresses the
+    // patch of the part listening there.
     testsong::Song song;
     song.cm6 = "MISSING.CM6";
-    song.tracks = {{1, 0, 0, false, "", {{60, 48, 24, 100}}}};
+    song.userExclusives[0] = {0x41, 0x10, 0x16, 0x12, 0x03, 0x00, 0x00, 0x01, 0x08, 0x00, 0xF7};
+    song.userExclusives[1] = {0x41, 0x01, 0x16, 0x12, 0x83, 0x00,
+                              0x00, 0x00, 0x01, 0x08, 0x84, 0xF7};
+    song.tracks = {{1,
+                    0,
+                    0,
+                    false,
+                    "",
+                    {{0x90, 0, 0, 0}, {60, 48, 24, 100}, {0x91, 0, 0, 0}, {62, 48, 24, 100}}}};
     const Rendered rendered = Convert(song, mt32::Target::GM, false);
     const std::vector<Note> notes = NotesAsHeard(rendered.csv);
-    ASSERT_EQ(1u, notes.size());
-    // Part 1 listens on channel 2 and plays Slap Bass1 (GM 36), centred, bend range 12.
-    Heard slapBass;
-    slapBass.program = 36, slapBass.bend = 12, slapBass.volume = 102;
-    EXPECT_EQ(slapBass, notes[0].heard);
+    ASSERT_EQ(2u, notes.size());
+    // At power-on part 1 plays Slap Bass1 (GM 36), centred, bend range 12, level 80.
+    Heard heard;
+    heard.program = 36, heard.bend = 12, heard.volume = 102;
+    EXPECT_EQ(heard, notes[0].heard);
+    heard.program = 79;
+    EXPECT_EQ(heard, notes[1].heard);
     EXPECT_EQ("MISSING.CM6", rendered.info.mt32.setupName);
+    EXPECT_EQ(2u, rendered.info.mt32.songDataSets);
 }
 
 TEST(Mt32Rendering, ARhythmPartElsewhereMovesToChannel10WhenItIsFree) {
