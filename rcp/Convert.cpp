@@ -257,7 +257,8 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     Report(options, 5);
 
     // A song that fades plays its endless loops on; first every track is played up to where
-    // its endless loop has played its passes, which tells where the fade starts.
+    // its endless loop has played its passes, or to its end when it has none, which tells where
+    // the fade starts: after the last of these.
     const bool fades = options.fadeSeconds > 0;
     ConversionState state;
     std::vector<TrackConversion> tracks;
@@ -272,8 +273,11 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
         Report(options, 5 + int(80 * (index + 1) / song.tracks.size()));
     }
     Ending ending;
-    const int64_t fadeStart = LatestPassesEnd(tracks, ending.lastPasses);
+    int64_t fadeStart = LatestPassesEnd(tracks, ending.lastPasses);
     if (fades && ending.lastPasses) {
+        // Nor does the fade cut the music of a track that ends: the loops play on under it.
+        for (const TrackConversion& track : tracks)
+            if (track.ended()) fadeStart = std::max(fadeStart, track.clock());
         ending.fadeEnd = PlayIntoFade(tracks, state, song.header, fadeStart, options.fadeSeconds);
         for (TrackConversion& track : tracks) track.CutAt(*ending.fadeEnd);
         state.songWide.erase(std::remove_if(state.songWide.begin(), state.songWide.end(),
