@@ -210,7 +210,8 @@ int64_t PlayIntoFade(std::vector<TrackConversion>& tracks, ConversionState& stat
         tempo.insert(tempo.begin(), Tempo(0, header.tempo));
         const int64_t end = TempoMap(tempo, header.timebase).TickAfter(start, seconds);
         if (end > state.budget.lastTick)
-            throw Error("the song plays past the length limit (a fade that never ends?)");
+            throw Error("the fade ends past tick " + std::to_string(state.budget.lastTick) +
+                        ", the longest a MIDI file holds");
         if (end <= playedTo) return end;
         playedTo = std::max(end, start + 2 * (playedTo - start));
     }
@@ -260,7 +261,7 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     // its endless loop has played its passes, or to its end when it has none, which tells where
     // the fade starts: after the last of these.
     const bool fades = options.fadeSeconds > 0;
-    ConversionState state;
+    ConversionState state(options.endlessLoopPasses);
     std::vector<TrackConversion> tracks;
     for (size_t index = 0; index < song.tracks.size(); ++index) {
         const TrackRecord& track = song.tracks[index];

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "rcp/Song.h"
@@ -13,12 +14,23 @@
 namespace rcp {
 
 // Work allowed for a whole song, shared by its tracks, so that loop bombs end with an Error in
-// bounded time whatever their shape.
+// bounded time whatever their shape. It follows the passes asked for, so that every number of
+// passes converts a song that converts at one.
 struct Budget {
-    size_t recordVisits = 4'000'000;
+    explicit Budget(int endlessLoopPasses)
+        : passes(endlessLoopPasses),
+          recordVisitLimit(4'000'000 * size_t(endlessLoopPasses)),
+          recordVisits(recordVisitLimit) {}
+    int passes;
+    size_t recordVisitLimit;
+    size_t recordVisits;  // what is left
     // Below the largest delta a Standard MIDI File can store, with room for the last gate.
     int64_t lastTick = 0x0FF00000;
 };
+
+// What an Error says when a song reaches a limit (`what` it would pass): the limit and the
+// setting it was set for, since the song may be sound and only want fewer passes.
+std::string LimitReached(const std::string& what, int endlessLoopPasses);
 
 using PlayedRecord = std::function<void(int64_t tick, size_t index, const Record& record)>;
 
@@ -62,6 +74,8 @@ class TrackExpander {
     };
 
     std::string Where(size_t position) const;
+    std::string WorkLimit() const;
+    std::string TimeLimit() const;
     size_t EndMeasure(size_t position);
     std::optional<size_t> Target(const Record& record) const;
     size_t SameMeasure(size_t position, const Record& record);

@@ -158,7 +158,9 @@ class TrackConverter {
 
     void Reserve(size_t events) {
         if (state_.eventsLeft < events)
-            throw Error("the song expands past the event limit (a loop that never ends?)");
+            throw Error(LimitReached(
+                "the limit of " + std::to_string(state_.eventLimit) + " events of output",
+                state_.budget.passes));
         state_.eventsLeft -= events;
     }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "SongBuilder.h"
+#include "rcp/LoopValues.h"
 
 namespace {
 
@@ -165,6 +166,27 @@ TEST(SongErrors, BadInputEndsWithAClearErrorInBoundedTime) {
     rcp::Options stopping;
     stopping.progress = [](int percent) { return percent < 50; };
     EXPECT_THROW(rcp::Convert(song.data(), song.size(), stopping), rcp::Stopped);
+}
+
+TEST(SongErrors, TheLimitsFollowThePassesAskedForAndSaySo) {
+    // 3000 notes a pass of an endless loop: what converts at one pass converts at every one.
+    const std::vector<uint8_t> song = OneTrack({{0xF9, 0, 0, 0},
+                                                {0xF9, 0, 0, 0},
+                                                {0xF9, 0, 0, 0},
+                                                {60, 1, 1, 100},
+                                                {0xF8, 30, 0, 0},
+                                                {0xF8, 100, 0, 0},
+                                                {0xF8, 0, 0, 0}});
+    rcp::Options options;
+    options.endlessLoopPasses = rcp::kMaxLoopPasses;
+    options.fadeSeconds = 0;
+    EXPECT_NO_THROW(rcp::Convert(song.data(), song.size(), options));
+    // A loop bomb still ends, the message naming the limit and the passes it was set for.
+    std::vector<testsong::Event> bomb(8, {0xF9, 1, 0, 0});
+    bomb.push_back({60, 0, 0, 0});
+    bomb.insert(bomb.end(), 8, {0xF8, 254, 0, 0});
+    options.endlessLoopPasses = 1;
+    ExpectError(OneTrack(bomb), "limit of 4000000 steps through its loops at 1 pass", options);
 }
 
 TEST(SongSysEx, TemplatesShortcutsAndRolandChecksums) {
