@@ -4,6 +4,7 @@
 
 #include "cli/Files.h"
 #include "cli/Run.h"
+#include "cli/System.h"
 #include "cli/Text.h"
 #include "rcp/Convert.h"
 
@@ -48,6 +49,10 @@ int RunConvert(const Arguments& arguments) {
     } catch (const std::exception& error) {
         return Fail(arguments.song, error.what());
     }
+    // The song would be lost, whatever the spelling of the two paths.
+    const std::optional<FileIdentity> output = IdentityOf(arguments.output);
+    if (output && output == IdentityOf(arguments.song))
+        return Fail(arguments.output, "is the song itself: not converted");
     try {
         WriteFileWhole(arguments.output, midi);
     } catch (const std::exception& error) {

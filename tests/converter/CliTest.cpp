@@ -184,8 +184,11 @@ TEST_F(CliTest, BatchConvertsFoldersSkipsExistingOutputsAndReportsEachFailure) {
         1u, testsong::Matching(testsong::CsvOfMidi(Bytes("out/c.mid")), "Note_on_c, 0, 60").size());
 
     fs::remove(folder_ / "in" / "cut.rcp");
-    EXPECT_EQ(0, Run("--out-dir " + out + " " + in));
-    EXPECT_EQ("0 converted, 3 skipped (output present), 0 failed\n", output_);
+    EXPECT_EQ(1, Run("--out-dir " + out + " " + in));  // a folder in the way is no output
+    EXPECT_EQ("vellacord-convert: " + in + "/a.rcp: " + out +
+                  "/a.mid: is a folder, not a file\n"
+                  "0 converted, 2 skipped (output present), 1 failed\n",
+              output_);
     EXPECT_EQ(1, Run("--out-dir " + in + "/c.rcp " + in));
     EXPECT_EQ("vellacord-convert: " + in + "/c.rcp: not a folder\n", output_);
     EXPECT_EQ(2, Run("--out-dir " + out));
@@ -204,6 +207,40 @@ TEST_F(CliTest, BatchConvertsNeitherOfTwoSongsThatWouldShareAnOutput) {
     EXPECT_NE(std::string::npos, output_.find("in/Song.r36: not converted"));
     EXPECT_NE(std::string::npos, output_.find("1 converted, 0 skipped (output present), 2 failed"));
     EXPECT_EQ((std::vector<std::string>{"other.mid"}), Tree("out"));
+}
+
+TEST_F(CliTest, BatchCountsAsPresentOnlyFilesThatWereThereBeforeTheRun) {
+    // The song "b" would be written where the songs of the folder "b.mid" make a folder; the
+    // larger song, in it, goes first.
+    fs::create_directories(folder_ / "in" / "b.mid");
+    Put("in/b", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    Put("in/b.mid/c.g36", Build(OneNote(rcp::SongInfo::Variant::Rcp3G36)));
+    const std::string in = (folder_ / "in").string(), out = (folder_ / "out").string();
+
+    EXPECT_EQ(1, Run("--jobs 1 --out-dir " + out + " " + in));
+    EXPECT_NE(std::string::npos, output_.find("vellacord-convert: " + in + "/b: " + out +
+                                              "/b.mid: is a folder, not a file"))
+        << output_;
+    EXPECT_NE(std::string::npos, output_.find("1 converted, 0 skipped (output present), 1 failed"));
+    EXPECT_EQ((std::vector<std::string>{"b.mid/c.mid"}), Tree("out"));
+}
+
+TEST_F(CliTest, NoRunWritesOntoOneOfItsSongs) {
+    // A song kept under a MIDI name, converted into its own folder spelt another way.
+    fs::create_directories(folder_ / "in");
+    const std::vector<uint8_t> song = Build(OneNote(rcp::SongInfo::Variant::Rcp2));
+    const std::string path = Put("in/song.mid", song);
+    const std::string in = (folder_ / "in").string(), again = (folder_ / "in" / ".").string();
+    for (const std::string force : {"", "--force "}) {
+        EXPECT_EQ(1, Run(force + "--out-dir " + again + " " + in));
+        EXPECT_EQ("vellacord-convert: " + path + ": not converted: " + again +
+                      "/song.mid is one of the songs of this run\n"
+                      "0 converted, 0 skipped (output present), 1 failed\n",
+                  output_);
+    }
+    EXPECT_EQ(1, Run(path + " " + again + "/song.mid"));
+    EXPECT_EQ(song, Bytes("in/song.mid"));
+    EXPECT_EQ((std::vector<std::string>{"song.mid"}), Tree("in"));
 }
 
 TEST_F(CliTest, BatchStoppedByASignalLeavesOnlyCompleteOutputs) {
@@ -339,6 +376,13 @@ TEST_F(CliTest, OutputReplacesOnlyTheOldOutput) {
     EXPECT_TRUE(fs::is_directory(folder_ / "folder.mid"));
     EXPECT_EQ((std::vector<std::string>{"folder.mid", "out.mid", "out.mid.part", "song.rcp"}),
               Files());
+}
+
+TEST_F(CliTest, WritesOutputsWhoseNamesAreAsLongAsTheSystemTakes) {
+    const std::string song = Put("song.rcp", Build(OneNote(rcp::SongInfo::Variant::Rcp2)));
+    const std::string name = std::string(251, 'n') + ".mid";  // 255 bytes
+    ASSERT_EQ(0, Run(song + " " + (folder_ / name).string())) << output_;
+    EXPECT_EQ((std::vector<std::string>{name, "song.rcp"}), Files());
 }
 
 TEST_F(CliTest, InfoGivesThePlayingLengthWithTheLoopAndFadeSettings) {
