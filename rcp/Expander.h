@@ -13,17 +13,16 @@
 
 namespace rcp {
 
-// Work allowed for a whole song, shared by its tracks, so that loop bombs end with an Error in
-// bounded time whatever their shape. It follows the passes asked for, so that every number of
-// passes converts a song that converts at one.
+// Work and output allowed for a whole song, shared by its tracks, so that loop bombs end with an
+// Error in bounded time and memory whatever their shape. The limits follow the passes asked
+// for: each further pass of an endless loop adds what its first pass took (twice the events, as
+// a pass may also release the notes of the one before), so that every number of passes converts
+// a song that converts at one, its memory in proportion to its output.
 struct Budget {
-    explicit Budget(int endlessLoopPasses)
-        : passes(endlessLoopPasses),
-          recordVisitLimit(4'000'000 * size_t(endlessLoopPasses)),
-          recordVisits(recordVisitLimit) {}
+    explicit Budget(int endlessLoopPasses) : passes(endlessLoopPasses) {}
     int passes;
-    size_t recordVisitLimit;
-    size_t recordVisits;  // what is left
+    size_t recordVisits = 0, recordVisitLimit = 4'000'000;
+    size_t events = 0, eventLimit = 500'000;  // of the converted file
     // Below the largest delta a Standard MIDI File can store, with room for the last gate.
     int64_t lastTick = 0x0FF00000;
 };
@@ -71,6 +70,8 @@ class TrackExpander {
         std::optional<size_t> returnPoint;
         bool endless = false;
         int64_t passStart = 0;
+        size_t visitsAtStart = 0, eventsAtStart = 0;  // of the budget, where it began
+        size_t firstPassVisits = 0, firstPassEvents = 0;
     };
 
     std::string Where(size_t position) const;

@@ -20,16 +20,9 @@ struct SongWideCommand {
     int gradation = 0;
 };
 
-// The event limit bounds the memory a song can make us use; like the budget it follows the
-// passes, the memory growing with the output.
 struct ConversionState {
-    explicit ConversionState(int endlessLoopPasses)
-        : budget(endlessLoopPasses),
-          eventLimit(500'000 * size_t(endlessLoopPasses)),
-          eventsLeft(eventLimit) {}
+    explicit ConversionState(int endlessLoopPasses) : budget(endlessLoopPasses) {}
     Budget budget;
-    size_t eventLimit;
-    size_t eventsLeft;
     std::vector<SongWideCommand> songWide;
 };
 

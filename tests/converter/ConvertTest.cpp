@@ -181,12 +181,12 @@ TEST(SongErrors, TheLimitsFollowThePassesAskedForAndSaySo) {
     options.endlessLoopPasses = rcp::kMaxLoopPasses;
     options.fadeSeconds = 0;
     EXPECT_NO_THROW(rcp::Convert(song.data(), song.size(), options));
-    // A loop bomb still ends, the message naming the limit and the passes it was set for.
+    // A loop bomb without an endless loop gains nothing from the passes; the message names the
+    // limit and the passes.
     std::vector<testsong::Event> bomb(8, {0xF9, 1, 0, 0});
     bomb.push_back({60, 0, 0, 0});
     bomb.insert(bomb.end(), 8, {0xF8, 254, 0, 0});
-    options.endlessLoopPasses = 1;
-    ExpectError(OneTrack(bomb), "limit of 4000000 steps through its loops at 1 pass", options);
+    ExpectError(OneTrack(bomb), "limit of 4000000 steps through its loops at 99 passes", options);
 }
 
 TEST(SongSysEx, TemplatesShortcutsAndRolandChecksums) {
