@@ -236,8 +236,8 @@ def render_table(lines, inline):
             rows[-1][0] += anchors
             for column, cell in enumerate(cells):
                 rows[-1][2][column].append(cell)
-    out = [lines[0][1] + "<table>", "<tr>" + "".join(f"<th>{inline(m.group(0))}</th>" for m in fields)
-           + "</tr>"]
+    out = [lines[0][1] + f'<table class="columns{len(starts)}">',
+           "<tr>" + "".join(f"<th>{inline(m.group(0))}</th>" for m in fields) + "</tr>"]
     for anchors, level, cells in rows:
         texts = [joined(cell) for cell in cells]
         gloss = re.match(r"\[[^\]]*\]", texts[-1]) if len(texts) == 2 else None

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The release package's check, and a test that the check itself catches what it must: it passes
 # on the package, and fails on a package missing a file, on one whose text guide comes from
-# another version of the guide than its help file, and on one holding a stand-in converter in
-# place of the real one. Then the help file's pages in chromium (tests/package/pages.py, with
-# a page too wide to show that it fails there), and the packaged command line under Wine
-# (tests/package/wine-cli.sh). Run after scripts/package.sh.
+# another version of the guide than its help file, on one holding a stand-in converter in place
+# of the real one, and on one with a library in the command line's place. Then the help file's
+# pages in chromium (tests/package/pages.py, with a page too wide to show that it fails
+# there), and the packaged command line under Wine (tests/package/wine-cli.sh). Run after
+# scripts/package.sh.
 #   tests/package/run.sh [dist/Vellacord-<version>-win32.zip]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -86,6 +87,13 @@ else
         "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
 fi
 
+# A library in the command line's place: the package's program must be a console program.
+python3 -c 'import sys, zipfile
+sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("rcpcv.dll"))' "$ZIP" >"$WORK/not-a-program.exe"
+refused "package check fails on a DLL in the command line's place" \
+    "$(variant dll-as-program vellacord-convert.exe "$WORK/not-a-program.exe")" \
+    "vellacord-convert.exe: a 32-bit (PE32, i386) console program"
+
 # The shipped sample, as shipped (CR LF), must be a configuration the post-processor accepts:
 # run the native command line with it on a one-note song.
 CLI=$ROOT/build/native/vellacord-convert
@@ -110,7 +118,8 @@ fi
 # load, links lead somewhere; a screenshot of each page for a person to look at.
 SHOTS=$ROOT/build/package/pages
 if python3 "$ROOT/tests/package/pages.py" "$ZIP" "$SHOTS" >"$WORK/pages.txt" 2>&1; then
-    ok "help pages laid out 800 px wide by chromium: $(grep -c 'runs off' "$WORK/pages.txt") pages fit, screenshots in ${SHOTS#"$ROOT"/}"
+    ok "help pages laid out 800 px wide by chromium: $(grep -c 'runs off' "$WORK/pages.txt") \
+pages fit, screenshots in ${SHOTS#"$ROOT"/}"
 else
     fail "help pages in chromium" "$(grep '^FAIL' "$WORK/pages.txt" | tr '\n' ' ')"
 fi
@@ -125,7 +134,8 @@ for name, data in members.items():
     if name.endswith((".html", ".css")) or name.startswith("images/"):
         os.makedirs(os.path.dirname(os.path.join(sys.argv[3], "pages", name)), exist_ok=True)
         if name == "en06.html":
-            data = data.replace(b"<h1>", b"<pre style=\"white-space:pre\">" + b"x" * 200 + b"</pre><h1>", 1)
+            wide = b"<pre style=\"white-space:pre\">" + b"x" * 200 + b"</pre>"
+            data = data.replace(b"<h1>", wide + b"<h1>", 1)
         open(os.path.join(sys.argv[3], "pages", name), "wb").write(data)
 ' "$ROOT/tests/package" "$ZIP" "$WORK/wide"
 if python3 "$ROOT/tests/package/pages.py" "$WORK/wide/pages" >"$WORK/wide.txt" 2>&1; then
@@ -133,7 +143,8 @@ if python3 "$ROOT/tests/package/pages.py" "$WORK/wide/pages" >"$WORK/wide.txt" 2
 elif grep '^FAIL' "$WORK/wide.txt" | grep -q '^FAIL en06.html: nothing runs off'; then
     ok "help page check fails on a page wider than 800 px"
 else
-    fail "help page check fails on a page wider than 800 px" "$(grep '^FAIL' "$WORK/wide.txt" | tr '\n' ' ')"
+    fail "help page check fails on a page wider than 800 px" \
+        "$(grep '^FAIL' "$WORK/wide.txt" | tr '\n' ' ')"
 fi
 
 # The packaged command line runs under Wine.

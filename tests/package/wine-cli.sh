@@ -20,7 +20,8 @@ if [ "$VLC_WIN_BITS" = 32 ]; then
 else
     PROGRAM="$VLC_WIN_BUILD/vellacord-convert.exe"
     [ -f "$PROGRAM" ] || {
-        fail "vellacord-convert.exe under Wine" "no 32-bit code runs here, and the 64-bit twin ${PROGRAM#"$ROOT"/} is not built (cmake --preset win64 && cmake --build build/win64 --target vellacord-convert)"
+        fail "vellacord-convert.exe under Wine" "no 32-bit code runs here, and the 64-bit \
+build ${PROGRAM#"$ROOT"/} is missing (cmake --preset win64 && cmake --build --preset win64)"
         exit 1
     }
 fi
