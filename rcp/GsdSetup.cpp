@@ -113,17 +113,16 @@ void Send(std::vector<SetupMessage>& out, uint32_t address, const uint8_t* data,
 
 // A module numbers its parts in blocks: channel 10's part (the rhythm part) is block 0,
 // channels 1-9 blocks 1-9, channels 11-16 blocks 10-15. The file keeps them in channel order.
+int ChannelOfBlock(int block) {
+    return block == 0 ? 10 : block <= 9 ? block : block + 1;
+}
+
 const uint8_t* PartOfBlock(const std::vector<uint8_t>& file, int block) {
-    const int channel = block == 0 ? 10 : block <= 9 ? block : block + 1;
-    return file.data() + kParts + size_t(channel - 1) * kPartSize;
+    return file.data() + kParts + size_t(ChannelOfBlock(block) - 1) * kPartSize;
 }
 
 uint32_t PartAddress(uint32_t address, int block) {
     return address + (uint32_t(block) << 7);
-}
-
-std::string ChannelOfBlock(int block) {
-    return std::to_string(block == 0 ? 10 : block <= 9 ? block : block + 1);
 }
 
 }  // namespace
@@ -153,7 +152,8 @@ GsdSetupResult GsdSetup(const std::vector<uint8_t>& file) {
         Send(out, RolandAddress(0x40, 0x00, 0x00), system, 7);
     else
         leave("master settings");
-    // A macro byte loads its preset into the bytes after it, so each block starts at its macro.
+    // A macro byte sets the rest of its block to a preset: each block starts at its macro, so
+    // that the file's own values come after it.
     const uint8_t* reverb = file.data() + kReverb;
     if (AllInRange(reverb, kReverbValues))
         Send(out, RolandAddress(0x40, 0x01, 0x30), reverb, 6);
@@ -169,7 +169,7 @@ GsdSetupResult GsdSetup(const std::vector<uint8_t>& file) {
     for (int block = 0; block < 16; ++block) {
         const uint8_t* part = PartOfBlock(file, block);
         if (!AllInRange(part, kPartValues)) {
-            leave("the part of channel " + ChannelOfBlock(block));
+            leave("the part of channel " + std::to_string(ChannelOfBlock(block)));
             continue;
         }
         for (const Run& run : kPartRuns)
