@@ -24,6 +24,10 @@ rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
     options.readControlFile = [path](const std::string& storedName) {
         return ReadFileBeside(path, storedName);
     };
+    // A damaged control file leaves the song as it is: the line says so and the run goes on.
+    options.warning = [path](const std::string& line) {
+        WriteText(stderr, "vellacord-convert: " + path + ": " + Utf8FromCp932(line) + "\n");
+    };
     options.progress = progress;
     return options;
 }

@@ -161,7 +161,18 @@ int64_t AddSetup(smf::File& file, const Header& header, const Options& options) 
         if (source.name.empty()) continue;
         const std::optional<std::vector<uint8_t>> bytes = options.readControlFile(source.name);
         if (!bytes) continue;  // the song still plays, with the device as it is
-        const std::vector<SetupMessage> messages = source.cm6 ? Cm6Setup(*bytes) : GsdSetup(*bytes);
+        std::vector<SetupMessage> messages;
+        std::string problem;
+        if (source.cm6) {
+            messages = Cm6Setup(*bytes);
+            if (messages.empty()) problem = "not sent: not an MT-32 setup file, or cut short";
+        } else {
+            GsdSetupResult gsd = GsdSetup(*bytes);
+            messages = std::move(gsd.messages);
+            problem = std::move(gsd.problem);
+        }
+        if (!problem.empty() && options.warning)
+            options.warning("control file " + source.name + ": " + problem);
         for (const SetupMessage& message : messages) {
             const uint32_t tick = uint32_t(std::ceil(micros / microsPerTick));
             if (source.port != currentPort) {

@@ -41,6 +41,9 @@ struct Options {
     // found beside the song whatever the case of its letters; nothing when there is none.
     std::function<std::optional<std::vector<uint8_t>>(const std::string& storedName)>
         readControlFile;
+    // Called with one plain line naming the control file when that file, or a part of it, is
+    // not sent because it is damaged; the song is converted all the same.
+    std::function<void(const std::string& line)> warning;
     // Progress from 0 to 100; answering false stops the conversion (Stopped is raised).
     std::function<bool(int percent)> progress;
 };

@@ -220,15 +220,6 @@ TEST(SongSysEx, TemplatesShortcutsAndRolandChecksums) {
     EXPECT_EQ(1u, Matching(csv, "2, 96, Program_c, 3, 5").size());
 }
 
-std::vector<uint8_t> GsdFile() {
-    std::vector<uint8_t> file(0xA71, 0);
-    std::memcpy(file.data(), "COME ON MUSIC", 13);
-    std::memcpy(file.data() + 0x0E, "GS CONTROL 1.0", 14);
-    const uint8_t master[] = {0x00, 0x04, 0x00, 0x00, 0x7F, 0x40, 0x40};
-    std::memcpy(file.data() + 0x20, master, sizeof master);
-    return file;
-}
-
 std::vector<uint8_t> Cm6File() {
     std::vector<uint8_t> file(0x5849, 0);
     std::memcpy(file.data(), "COME ON MUSIC", 13);
@@ -245,7 +236,7 @@ TEST(SongSetup, ControlFilesAreSentFirstAndTheMusicWaitsForThem) {
     std::vector<std::string> asked;
     options.readControlFile = [&](const std::string& name) -> std::optional<std::vector<uint8_t>> {
         asked.push_back(name);
-        if (name == "SETUP.GSD") return GsdFile();
+        if (name == "SETUP.GSD") return testsong::GsdFile();
         if (name == "SOUNDS.CM6") return Cm6File();
         return std::nullopt;
     };
@@ -253,8 +244,9 @@ TEST(SongSetup, ControlFilesAreSentFirstAndTheMusicWaitsForThem) {
     EXPECT_EQ((std::vector<std::string>{"SOUNDS.CM6", "SETUP.GSD"}), asked);
     const auto setup = Matching(csv, "System_exclusive");
     // MT-32: system 1, patches 1, rhythm 3, timbre temporary 16, patch memory 8, timbres 128;
-    // then the GS reset and three system blocks.
-    ASSERT_EQ(157u + 4u, setup.size());
+    // then the GS reset, three system blocks, ten messages for each of 16 parts, the voice
+    // reserve, the rhythm part's drum set again and four for each drum map.
+    ASSERT_EQ(157u + 1u + 3u + 160u + 1u + 1u + 8u, setup.size());
     EXPECT_EQ(0u, setup[0].find("2, 0, System_exclusive, 32, 65, 16, 22, 18, 16, 0, 0, "));
     EXPECT_NE(std::string::npos,
               setup[158].find("65, 16, 66, 18, 64, 0, 0, 0, 4, 0, 0, 127, 64, 64, 61, 247"));
