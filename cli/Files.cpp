@@ -58,11 +58,13 @@ void WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) 
     if (std::filesystem::is_directory(PathOf(path), error))
         throw FileError("is a folder, not a file");
     // The process and a serial number make the name unlikely to be taken; exclusive creation
-    // makes sure that a file of that name, whoever it belongs to, is never opened.
+    // makes sure that a file of that name, whoever it belongs to, is never opened. The name is
+    // short and not made from the output's, which may already be as long as a name can be.
     static std::atomic<unsigned> serial{0};
+    const std::string folder = filenames::FolderOf(path, filenames::NoLeadBytes, kPathSeparators);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temporary =
-            path + ".~" + std::to_string(ProcessId()) + "-" + std::to_string(serial++) + ".tmp";
+            folder + ".~vc" + std::to_string(ProcessId()) + "-" + std::to_string(serial++) + ".tmp";
         File file(CreateNewFile(temporary));
         if (!file) {
             if (errno == EEXIST) continue;

@@ -21,8 +21,8 @@ std::string Utf8Of(const std::filesystem::path& path);
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 
-// Writes to a new file of a name no one uses in the destination's folder, then renames it over
-// the destination: the output appears whole or not at all, whatever was there stays until the
+// Writes to a new file of a short name no one uses in the destination's folder, then renames it
+// over the destination: the output appears whole or not at all, whatever was there stays until the
 // new file replaces it, and a failure leaves no partial file behind. A folder is never replaced.
 void WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -9,12 +9,14 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "cli/Files.h"
 #include "cli/Run.h"
 #include "cli/SongSearch.h"
 #include "cli/StopRequests.h"
+#include "cli/System.h"
 #include "dll/common/FileNames.h"
 
 namespace cli {
@@ -29,6 +31,7 @@ struct Task {
     FoundSong song;
     Outcome outcome = Outcome::Pending;
     std::string problem;
+    bool outputPresent = false;  // a file, there before the run
 };
 
 // Letters folded: outputs that differ only in case are one file on some systems.
@@ -58,11 +61,37 @@ void RefuseSharedOutputs(std::vector<Task>& tasks) {
     }
 }
 
+// No song is written onto a file the run reads, however the two paths are spelt: a song kept
+// under its output's name (a song named "x.mid" converted into its own folder) would be lost.
+void RefuseInputsAsOutputs(std::vector<Task>& tasks) {
+    std::set<FileIdentity> inputs;
+    for (const Task& task : tasks)
+        if (const std::optional<FileIdentity> identity = IdentityOf(task.song.path))
+            inputs.insert(*identity);
+    for (Task& task : tasks) {
+        const std::optional<FileIdentity> output = IdentityOf(Utf8Of(task.song.output));
+        if (task.outcome != Outcome::Pending || !output || !inputs.count(*output)) continue;
+        task.outcome = Outcome::Failed;
+        task.problem =
+            "not converted: " + Utf8Of(task.song.output) + " is one of the songs of this run";
+    }
+}
+
+// Only a file that was there before the run is an output present: a folder in the way, or
+// one that the run itself makes (from a folder of songs of the same name), is a failure.
+void NoteOutputsPresent(std::vector<Task>& tasks) {
+    for (Task& task : tasks) {
+        std::error_code error;
+        const fs::file_status status = fs::status(task.song.output, error);
+        task.outputPresent = fs::exists(status) && !fs::is_directory(status);
+    }
+}
+
 void ConvertTask(const Arguments& arguments, const knife::Config* config, Task& task) {
     const Progress goOn = [](int) { return !StopRequested(); };
     const std::string output = Utf8Of(task.song.output);
     std::error_code error;
-    if (!arguments.force && fs::exists(task.song.output, error)) {
+    if (!arguments.force && task.outputPresent) {
         task.outcome = Outcome::Skipped;
         return;
     }
@@ -174,6 +203,8 @@ int RunBatch(const Arguments& arguments) {
     std::vector<Task> tasks;
     for (const FoundSong& song : search.songs) tasks.push_back({song, Outcome::Pending, ""});
     RefuseSharedOutputs(tasks);
+    RefuseInputsAsOutputs(tasks);
+    NoteOutputsPresent(tasks);
     CatchStopRequests();
     RunTasks(arguments, config ? &*config : nullptr, tasks);
 

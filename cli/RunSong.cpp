@@ -4,6 +4,7 @@
 
 #include "cli/Files.h"
 #include "cli/Run.h"
+#include "cli/System.h"
 #include "cli/Text.h"
 #include "rcp/Convert.h"
 
@@ -23,6 +24,10 @@ rcp::Options SongOptions(const Arguments& arguments, const std::string& path,
     options.target = arguments.target;
     options.readControlFile = [path](const std::string& storedName) {
         return ReadFileBeside(path, storedName);
+    };
+    // A damaged control file leaves the song as it is: the line says so and the run goes on.
+    options.warning = [path](const std::string& line) {
+        WriteText(stderr, "vellacord-convert: " + path + ": " + Utf8FromCp932(line) + "\n");
     };
     options.progress = progress;
     return options;
@@ -54,6 +59,10 @@ int RunConvert(const Arguments& arguments) {
     } catch (const std::exception& error) {
         return Fail(arguments.song, error.what());
     }
+    // The song would be lost, whatever the spelling of the two paths.
+    const std::optional<FileIdentity> output = IdentityOf(arguments.output);
+    if (output && output == IdentityOf(arguments.song))
+        return Fail(arguments.output, "is the song itself: not converted");
     try {
         WriteFileWhole(arguments.output, midi);
     } catch (const std::exception& error) {

@@ -2,8 +2,11 @@
 // (cli/posix/, cli/win32/). Paths are UTF-8 on both; Windows gets them through its wide calls.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace cli {
@@ -23,5 +26,21 @@ std::FILE* CreateNewFile(const std::string& path);
 extern const char kPathSeparators[];
 
 unsigned long ProcessId();
+
+// What tells a file from every other, however its path is spelt: its device and file number
+// (on Windows its volume's serial number and its file index).
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t file = 0;
+    bool operator<(const FileIdentity& other) const {
+        return std::tie(volume, file) < std::tie(other.volume, other.file);
+    }
+    bool operator==(const FileIdentity& other) const {
+        return volume == other.volume && file == other.file;
+    }
+};
+
+// Nothing when there is no such file or the system will not say.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 }  // namespace cli

@@ -1,6 +1,6 @@
 // The post-processor's configuration file: plain text, one `directive arguments` per line,
 // `;` or `#` starting a comment, directives in any letter case, code page 932 or UTF-8 (only the
-// comments may hold anything beyond ASCII). The README describes the format for users.
+// comments may hold anything beyond ASCII). docs/post-processor.md describes the format for users.
 #pragma once
 
 #include <array>

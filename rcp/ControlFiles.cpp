@@ -7,19 +7,6 @@ namespace rcp {
 namespace {
 
 constexpr uint8_t kMt32Model = 0x16;
-constexpr uint8_t kGsModel = 0x42;
-// Devices of this generation drop data that arrives while they still store the last message.
-constexpr uint32_t kPauseMicros = 20'000;
-constexpr uint32_t kResetPauseMicros = 50'000;
-
-constexpr uint32_t Address(uint8_t high, uint8_t mid, uint8_t low) {
-    return uint32_t(high) << 14 | uint32_t(mid) << 7 | low;
-}
-
-bool Has(const std::vector<uint8_t>& file, size_t offset, const char* text) {
-    const size_t length = std::strlen(text);
-    return file.size() >= offset + length && std::memcmp(file.data() + offset, text, length) == 0;
-}
 
 struct Block {
     size_t offset;  // in the control file
@@ -33,11 +20,16 @@ void AddBlocks(std::vector<SetupMessage>& out, const std::vector<uint8_t>& file,
         const Block& block = blocks[index];
         for (SysEx& bytes :
              RolandDataSet(model, block.address, file.data() + block.offset, block.size, 128))
-            out.push_back({std::move(bytes), kPauseMicros});
+            out.push_back({std::move(bytes), kSetupPauseMicros});
     }
 }
 
 }  // namespace
+
+bool HasTextAt(const std::vector<uint8_t>& file, size_t offset, const char* text) {
+    const size_t length = std::strlen(text);
+    return file.size() >= offset + length && std::memcmp(file.data() + offset, text, length) == 0;
+}
 
 std::vector<SysEx> RolandDataSet(uint8_t model, uint32_t address, const uint8_t* data, size_t size,
                                  size_t chunk) {
@@ -65,47 +57,29 @@ std::vector<SysEx> RolandDataSet(uint8_t model, uint32_t address, const uint8_t*
 
 std::vector<SetupMessage> Cm6Setup(const std::vector<uint8_t>& file) {
     std::vector<SetupMessage> out;
-    if (!Has(file, 0, "COME ON MUSIC") || !Has(file, 0x10, "R ") || file.size() < 0x5843)
+    if (!HasTextAt(file, 0, "COME ON MUSIC") || !HasTextAt(file, 0x10, "R ") ||
+        file.size() < 0x5843)
         return out;
     // The file mirrors the MT-32 memory map. Of the nine 16-byte records of the patch area only
     // the eight parts exist on the device; the rhythm part's settings are the rhythm setup.
     static const Block kLa[] = {
-        {0x0080, 0x17, Address(0x10, 0, 0)},       // system area
-        {0x00A0, 8 * 16, Address(0x03, 0, 0)},     // patch temporary area, parts 1-8
-        {0x0130, 85 * 4, Address(0x03, 1, 0x10)},  // rhythm setup
-        {0x0284, 8 * 0xF6, Address(0x04, 0, 0)},   // timbre temporary area
-        {0x0A34, 128 * 8, Address(0x05, 0, 0)},    // patch memory
-        {0x0E34, 64 * 256, Address(0x08, 0, 0)},   // timbre memory
+        {0x0080, 0x17, RolandAddress(0x10, 0, 0)},       // system area
+        {0x00A0, 8 * 16, RolandAddress(0x03, 0, 0)},     // patch temporary area, parts 1-8
+        {0x0130, 85 * 4, RolandAddress(0x03, 1, 0x10)},  // rhythm setup
+        {0x0284, 8 * 0xF6, RolandAddress(0x04, 0, 0)},   // timbre temporary area
+        {0x0A34, 128 * 8, RolandAddress(0x05, 0, 0)},    // patch memory
+        {0x0E34, 64 * 256, RolandAddress(0x08, 0, 0)},   // timbre memory
     };
     AddBlocks(out, file, kMt32Model, kLa, sizeof kLa / sizeof kLa[0]);
     // The PCM section exists on the CM-64 only; an MT-32 would take these addresses as errors.
-    if (Has(file, 0x10, "R CM-64")) {
+    if (HasTextAt(file, 0x10, "R CM-64")) {
         static const Block kPcm[] = {
-            {0x4E34, 0x7E, Address(0x50, 0, 0)},   // patch temporary area
-            {0x4EB2, 0x980, Address(0x51, 0, 0)},  // patch memory
-            {0x5832, 0x11, Address(0x52, 0, 0)},   // system area
+            {0x4E34, 0x7E, RolandAddress(0x50, 0, 0)},   // patch temporary area
+            {0x4EB2, 0x980, RolandAddress(0x51, 0, 0)},  // patch memory
+            {0x5832, 0x11, RolandAddress(0x52, 0, 0)},   // system area
         };
         AddBlocks(out, file, kMt32Model, kPcm, sizeof kPcm / sizeof kPcm[0]);
     }
-    return out;
-}
-
-std::vector<SetupMessage> GsdSetup(const std::vector<uint8_t>& file) {
-    std::vector<SetupMessage> out;
-    if (!Has(file, 0, "COME ON MUSIC") || !Has(file, 0x0E, "GS CONTROL 1.0") || file.size() < 0x36)
-        return out;
-    // The settings are meant for a device in its GS start state: reset it first.
-    out.push_back(
-        {{0x41, 0x10, kGsModel, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}, kResetPauseMicros});
-    static const Block kSystem[] = {
-        {0x20, 7, Address(0x40, 0x00, 0x00)},  // master tune, volume, key shift, pan
-        {0x27, 7, Address(0x40, 0x01, 0x30)},  // reverb
-        {0x2E, 8, Address(0x40, 0x01, 0x38)},  // chorus
-    };
-    AddBlocks(out, file, kGsModel, kSystem, sizeof kSystem / sizeof kSystem[0]);
-    // The part and drum records are stored in an order of their own whose field layout no
-    // sample confirms; sending them to guessed addresses would detune or silence parts, so the
-    // device keeps its reset state for them.
     return out;
 }
 

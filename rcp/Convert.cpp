@@ -163,7 +163,18 @@ int64_t AddSetup(smf::File& file, const Header& header, const Options& options) 
         if (source.name.empty()) continue;
         const std::optional<std::vector<uint8_t>> bytes = options.readControlFile(source.name);
         if (!bytes) continue;  // the song still plays, with the device as it is
-        const std::vector<SetupMessage> messages = source.cm6 ? Cm6Setup(*bytes) : GsdSetup(*bytes);
+        std::vector<SetupMessage> messages;
+        std::string problem;
+        if (source.cm6) {
+            messages = Cm6Setup(*bytes);
+            if (messages.empty()) problem = "not sent: not an MT-32 setup file, or cut short";
+        } else {
+            GsdSetupResult gsd = GsdSetup(*bytes);
+            messages = std::move(gsd.messages);
+            problem = std::move(gsd.problem);
+        }
+        if (!problem.empty() && options.warning)
+            options.warning("control file " + source.name + ": " + problem);
         for (const SetupMessage& message : messages) {
             const uint32_t tick = uint32_t(std::ceil(micros / microsPerTick));
             if (source.port != currentPort) {
@@ -212,7 +223,8 @@ int64_t PlayIntoFade(std::vector<TrackConversion>& tracks, ConversionState& stat
         tempo.insert(tempo.begin(), Tempo(0, header.tempo));
         const int64_t end = TempoMap(tempo, header.timebase).TickAfter(start, seconds);
         if (end > state.budget.lastTick)
-            throw Error("the song plays past the length limit (a fade that never ends?)");
+            throw Error("the fade ends past tick " + std::to_string(state.budget.lastTick) +
+                        ", the longest a MIDI file holds");
         if (end <= playedTo) return end;
         playedTo = std::max(end, start + 2 * (playedTo - start));
     }
@@ -271,9 +283,10 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
     Report(options, 5);
 
     // A song that fades plays its endless loops on; first every track is played up to where
-    // its endless loop has played its passes, which tells where the fade starts.
+    // its endless loop has played its passes, or to its end when it has none, which tells where
+    // the fade starts: after the last of these.
     const bool fades = options.fadeSeconds > 0;
-    ConversionState state;
+    ConversionState state(options.endlessLoopPasses);
     std::vector<TrackConversion> tracks;
     for (size_t index = 0; index < song.tracks.size(); ++index) {
         const TrackRecord& track = song.tracks[index];
@@ -286,8 +299,11 @@ smf::File Convert(const uint8_t* data, size_t size, const Options& options, Song
         Report(options, 5 + int(80 * (index + 1) / song.tracks.size()));
     }
     Ending ending;
-    const int64_t fadeStart = LatestPassesEnd(tracks, ending.lastPasses);
+    int64_t fadeStart = LatestPassesEnd(tracks, ending.lastPasses);
     if (fades && ending.lastPasses) {
+        // Nor does the fade cut the music of a track that ends: the loops play on under it.
+        for (const TrackConversion& track : tracks)
+            if (track.ended()) fadeStart = std::max(fadeStart, track.clock());
         ending.fadeEnd = PlayIntoFade(tracks, state, song.header, fadeStart, options.fadeSeconds);
         for (TrackConversion& track : tracks) track.CutAt(*ending.fadeEnd);
         state.songWide.erase(std::remove_if(state.songWide.begin(), state.songWide.end(),

@@ -45,6 +45,9 @@ struct Options {
     // The synthesizer a song written for the MT-32 family is rendered for; None keeps the song
     // as written, byte for byte.
     mt32::Target target = mt32::Target::None;
+    // Called with one plain line naming the control file when that file, or a part of it, is
+    // not sent because it is damaged; the song is converted all the same.
+    std::function<void(const std::string& line)> warning;
     // Progress from 0 to 100; answering false stops the conversion (Stopped is raised).
     std::function<bool(int percent)> progress;
 };

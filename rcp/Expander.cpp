@@ -15,6 +15,11 @@ bool EndlessCount(int count) {
 
 }  // namespace
 
+std::string LimitReached(const std::string& what, int endlessLoopPasses) {
+    return "the song passes " + what + " at " + std::to_string(endlessLoopPasses) +
+           (endlessLoopPasses == 1 ? " pass" : " passes") + " of an endless loop";
+}
+
 TrackExpander::TrackExpander(const Song& song, const TrackRecord& track, int endlessLoopPasses,
                              EndlessLoops endless, Budget& budget)
     : song_(song),
@@ -30,9 +35,8 @@ void TrackExpander::Play(int64_t stopTick, bool pauseAfterPasses, const PlayedRe
             ended_ = true;
             return;
         }
-        if (budget_.recordVisits == 0)
-            throw Error("the song expands past the length limit (a loop that never ends?)");
-        --budget_.recordVisits;
+        if (budget_.recordVisits == budget_.recordVisitLimit) throw Error(WorkLimit());
+        ++budget_.recordVisits;
         const Record record = song_.At(track_, position_);
         switch (record.code) {
             case 0xFE:
@@ -48,7 +52,8 @@ void TrackExpander::Play(int64_t stopTick, bool pauseAfterPasses, const PlayedRe
             case 0xF9:
                 if (loops_.size() == kMaxLoopDepth)
                     throw Error(Where(position_) + "loops nested too deep");
-                loops_.push_back({position_ + 1, std::nullopt, returnPoint_, false, tick_});
+                loops_.push_back({position_ + 1, std::nullopt, returnPoint_, false, tick_,
+                                  budget_.recordVisits, budget_.events});
                 ++position_;
                 break;
             case 0xF8:
@@ -67,11 +72,22 @@ void TrackExpander::Play(int64_t stopTick, bool pauseAfterPasses, const PlayedRe
                 // editor defines take their step like every other command below F5: one
                 // clock rule for all, as the editor's own bar lengths assume.
                 if (record.code < 0xF5) tick_ += record.step;
-                if (tick_ > budget_.lastTick)
-                    throw Error("the song plays past the length limit (a loop that never ends?)");
+                if (tick_ > budget_.lastTick) throw Error(TimeLimit());
                 ++position_;
         }
     }
+}
+
+std::string TrackExpander::WorkLimit() const {
+    return LimitReached(
+        "the limit of " + std::to_string(budget_.recordVisitLimit) + " steps through its loops",
+        budget_.passes);
+}
+
+std::string TrackExpander::TimeLimit() const {
+    return LimitReached(
+        "tick " + std::to_string(budget_.lastTick) + ", the longest a MIDI file holds,",
+        budget_.passes);
 }
 
 std::string TrackExpander::Where(size_t position) const {
@@ -117,9 +133,8 @@ size_t TrackExpander::SameMeasure(size_t position, const Record& record) {
         const std::optional<size_t> next = Target(at);
         if (!next) throw Error(Where(position) + "same-measure reference points outside the track");
         if (inChain_[*next]) throw Error(Where(position) + "same-measure references form a cycle");
-        if (budget_.recordVisits == 0)
-            throw Error("the song expands past the length limit (a loop that never ends?)");
-        --budget_.recordVisits;
+        if (budget_.recordVisits == budget_.recordVisitLimit) throw Error(WorkLimit());
+        ++budget_.recordVisits;
         target = *next;
         inChain_[target] = true;
         passed.push_back(target);
@@ -136,6 +151,8 @@ size_t TrackExpander::LoopEnd(size_t position, const Record& record) {
     if (!loop.passesLeft) {
         loop.endless = EndlessCount(record.step);
         loop.passesLeft = (loop.endless ? endlessLoopPasses_ : record.step) - 1;
+        loop.firstPassVisits = budget_.recordVisits - loop.visitsAtStart;
+        loop.firstPassEvents = budget_.events - loop.eventsAtStart;
     }
     const auto again = [&] {
         returnPoint_ = loop.returnPoint;
@@ -144,6 +161,10 @@ size_t TrackExpander::LoopEnd(size_t position, const Record& record) {
     };
     if (*loop.passesLeft > 0) {
         --*loop.passesLeft;
+        if (loop.endless) {
+            budget_.recordVisitLimit += loop.firstPassVisits;
+            budget_.eventLimit += 2 * loop.firstPassEvents;
+        }
         return again();
     }
     // A loop whose pass takes no time sounds no different for repeating: it ends like any other.

@@ -6,19 +6,30 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "rcp/Song.h"
 
 namespace rcp {
 
-// Work allowed for a whole song, shared by its tracks, so that loop bombs end with an Error in
-// bounded time whatever their shape.
+// Work and output allowed for a whole song, shared by its tracks, so that loop bombs end with an
+// Error in bounded time and memory whatever their shape. The limits follow the passes asked
+// for: each further pass of an endless loop adds what its first pass took (twice the events, as
+// a pass may also release the notes of the one before), so that every number of passes converts
+// a song that converts at one, its memory in proportion to its output.
 struct Budget {
-    size_t recordVisits = 4'000'000;
+    explicit Budget(int endlessLoopPasses) : passes(endlessLoopPasses) {}
+    int passes;
+    size_t recordVisits = 0, recordVisitLimit = 4'000'000;
+    size_t events = 0, eventLimit = 500'000;  // of the converted file
     // Below the largest delta a Standard MIDI File can store, with room for the last gate.
     int64_t lastTick = 0x0FF00000;
 };
+
+// What an Error says when a song reaches a limit (`what` it would pass): the limit and the
+// setting it was set for, since the song may be sound and only want fewer passes.
+std::string LimitReached(const std::string& what, int endlessLoopPasses);
 
 using PlayedRecord = std::function<void(int64_t tick, size_t index, const Record& record)>;
 
@@ -59,9 +70,13 @@ class TrackExpander {
         std::optional<size_t> returnPoint;
         bool endless = false;
         int64_t passStart = 0;
+        size_t visitsAtStart = 0, eventsAtStart = 0;  // of the budget, where it began
+        size_t firstPassVisits = 0, firstPassEvents = 0;
     };
 
     std::string Where(size_t position) const;
+    std::string WorkLimit() const;
+    std::string TimeLimit() const;
     size_t EndMeasure(size_t position);
     std::optional<size_t> Target(const Record& record) const;
     size_t SameMeasure(size_t position, const Record& record);

@@ -157,9 +157,12 @@ class TrackConverter {
     static uint32_t Clamped(int64_t tick) { return uint32_t(std::max<int64_t>(0, tick)); }
 
     void Reserve(size_t events) {
-        if (state_.eventsLeft < events)
-            throw Error("the song expands past the event limit (a loop that never ends?)");
-        state_.eventsLeft -= events;
+        Budget& budget = state_.budget;
+        if (budget.eventLimit - budget.events < events)
+            throw Error(LimitReached(
+                "the limit of " + std::to_string(budget.eventLimit) + " events of output",
+                budget.passes));
+        budget.events += events;
     }
 
     // `port` -1: the port the track is on now (or was last on, while its channel is OFF).

@@ -21,8 +21,8 @@ struct SongWideCommand {
 };
 
 struct ConversionState {
+    explicit ConversionState(int endlessLoopPasses) : budget(endlessLoopPasses) {}
     Budget budget;
-    size_t eventsLeft = 500'000;  // bounds the memory a song can make us use
     std::vector<SongWideCommand> songWide;
 };
 

@@ -10,7 +10,7 @@
 vlc_demo_knife() {
     KNIFE_FAILURES=0
     local cfg='C:\cfg\demo-knife.cfg'
-    printf '%s\r\n' "; SMF Knife configuration of the demo (see the README for every directive)" \
+    printf '%s\r\n' "; SMF Knife configuration of the demo (docs/post-processor.md lists every directive)" \
         "; The device is a GS module: its reset message goes first." "target gs" \
         "; Every part a little softer." "velocity all 90" >"$DRIVE/cfg/demo-knife.cfg"
     python3 tests/samples/make-samples.py "$DRIVE/Songs" || return 1

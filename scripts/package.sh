@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the win32 preset (release) and writes dist/Vellacord-<version>-win32.zip: the plug-in,
-# our two converter libraries, stripped, the commented sample configuration, the user guide
+# our two converter libraries and the command-line converter (a console program for converting
+# whole collections), stripped, the commented sample configuration, the user guide
 # in Japanese (code page 932, CR LF, as Windows users of the player read it) and English (UTF-8
 # with a byte order mark, since it quotes the Japanese captions, and CR LF), and the help file
 # Vellacord.chm. The guides and the help file are made afresh from docs/guide every time, so
@@ -35,20 +36,22 @@ declare -A FROM=(
     [Vellacord.dll]=build/win32/Vellacord.dll
     [rcpcv.dll]=build/win32/rcpcv.dll
     [smfk32.dll]=build/win32/smfk32.dll
+    [vellacord-convert.exe]=build/win32/vellacord-convert.exe
     [sample.cfg]=knife/sample.cfg
     [README-en.txt]=$GUIDE/README-en.txt
     [README-ja.txt]=$GUIDE/README-ja.txt
     [Vellacord.chm]=$GUIDE/help/Vellacord.chm
 )
-MEMBERS=(Vellacord.dll Vellacord.chm rcpcv.dll smfk32.dll sample.cfg README-ja.txt README-en.txt)
+MEMBERS=(Vellacord.dll Vellacord.chm rcpcv.dll smfk32.dll vellacord-convert.exe sample.cfg
+    README-ja.txt README-en.txt)
 missing=()
 for name in "${MEMBERS[@]}"; do [ -f "${FROM[$name]}" ] || missing+=("${FROM[$name]}"); done
 [ ${#missing[@]} = 0 ] || fail "missing, so no package: ${missing[*]}"
 
 STAGE=build/package/Vellacord-$VERSION
 rm -rf "$STAGE" && mkdir -p "$STAGE" dist
-for dll in Vellacord.dll rcpcv.dll smfk32.dll; do
-    i686-w64-mingw32-strip --strip-all -o "$STAGE/$dll" "${FROM[$dll]}"
+for binary in Vellacord.dll rcpcv.dll smfk32.dll vellacord-convert.exe; do
+    i686-w64-mingw32-strip --strip-all -o "$STAGE/$binary" "${FROM[$binary]}"
 done
 cp "${FROM[Vellacord.chm]}" "$STAGE/"
 

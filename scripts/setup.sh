@@ -4,7 +4,8 @@ set -u
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-format ccache
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
     xvfb xauth x11-apps locales midicsv imagemagick fonts-ipafont-gothic
-    clang libclang-rt-14-dev python3 planetblupi-music-midi timidity fp-utils libchm-bin)
+    clang libclang-rt-14-dev python3 planetblupi-music-midi timidity fp-utils libchm-bin
+    chromium)
 
 missing=()
 dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386 || missing+=("architecture i386")

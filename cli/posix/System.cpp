@@ -1,6 +1,7 @@
 #include "cli/System.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/Text.h"
@@ -27,6 +28,12 @@ const char kPathSeparators[] = "/";
 
 unsigned long ProcessId() {
     return static_cast<unsigned long>(::getpid());
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
 void WriteText(std::FILE* stream, const std::string& utf8) {

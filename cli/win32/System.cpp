@@ -59,6 +59,20 @@ unsigned long ProcessId() {
     return ::GetCurrentProcessId();
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    // No access asked for, only what the file system says of it; folders open too.
+    const HANDLE handle = ::CreateFileW(
+        PathOf(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = ::GetFileInformationByHandle(handle, &information);
+    ::CloseHandle(handle);
+    if (!known) return std::nullopt;
+    return FileIdentity{information.dwVolumeSerialNumber,
+                        uint64_t(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+}
+
 void WriteText(std::FILE* stream, const std::string& utf8) {
     const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
     DWORD mode = 0;

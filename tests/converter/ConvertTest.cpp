@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "SongBuilder.h"
+#include "rcp/LoopValues.h"
 
 namespace {
 
@@ -167,6 +168,27 @@ TEST(SongErrors, BadInputEndsWithAClearErrorInBoundedTime) {
     EXPECT_THROW(rcp::Convert(song.data(), song.size(), stopping), rcp::Stopped);
 }
 
+TEST(SongErrors, TheLimitsFollowThePassesAskedForAndSaySo) {
+    // 3000 notes a pass of an endless loop: what converts at one pass converts at every one.
+    const std::vector<uint8_t> song = OneTrack({{0xF9, 0, 0, 0},
+                                                {0xF9, 0, 0, 0},
+                                                {0xF9, 0, 0, 0},
+                                                {60, 1, 1, 100},
+                                                {0xF8, 30, 0, 0},
+                                                {0xF8, 100, 0, 0},
+                                                {0xF8, 0, 0, 0}});
+    rcp::Options options;
+    options.endlessLoopPasses = rcp::kMaxLoopPasses;
+    options.fadeSeconds = 0;
+    EXPECT_NO_THROW(rcp::Convert(song.data(), song.size(), options));
+    // A loop bomb without an endless loop gains nothing from the passes; the message names the
+    // limit and the passes.
+    std::vector<testsong::Event> bomb(8, {0xF9, 1, 0, 0});
+    bomb.push_back({60, 0, 0, 0});
+    bomb.insert(bomb.end(), 8, {0xF8, 254, 0, 0});
+    ExpectError(OneTrack(bomb), "limit of 4000000 steps through its loops at 99 passes", options);
+}
+
 TEST(SongSysEx, TemplatesShortcutsAndRolandChecksums) {
     testsong::Song song;
     song.userExclusives[0] = {0x41, 0x10, 0x42, 0x12, 0x83, 0x40,
@@ -198,15 +220,6 @@ TEST(SongSysEx, TemplatesShortcutsAndRolandChecksums) {
     EXPECT_EQ(1u, Matching(csv, "2, 96, Program_c, 3, 5").size());
 }
 
-std::vector<uint8_t> GsdFile() {
-    std::vector<uint8_t> file(0xA71, 0);
-    std::memcpy(file.data(), "COME ON MUSIC", 13);
-    std::memcpy(file.data() + 0x0E, "GS CONTROL 1.0", 14);
-    const uint8_t master[] = {0x00, 0x04, 0x00, 0x00, 0x7F, 0x40, 0x40};
-    std::memcpy(file.data() + 0x20, master, sizeof master);
-    return file;
-}
-
 std::vector<uint8_t> Cm6File() {
     std::vector<uint8_t> file(0x5849, 0);
     std::memcpy(file.data(), "COME ON MUSIC", 13);
@@ -223,7 +236,7 @@ TEST(SongSetup, ControlFilesAreSentFirstAndTheMusicWaitsForThem) {
     std::vector<std::string> asked;
     options.readControlFile = [&](const std::string& name) -> std::optional<std::vector<uint8_t>> {
         asked.push_back(name);
-        if (name == "SETUP.GSD") return GsdFile();
+        if (name == "SETUP.GSD") return testsong::GsdFile();
         if (name == "SOUNDS.CM6") return Cm6File();
         return std::nullopt;
     };
@@ -231,8 +244,9 @@ TEST(SongSetup, ControlFilesAreSentFirstAndTheMusicWaitsForThem) {
     EXPECT_EQ((std::vector<std::string>{"SOUNDS.CM6", "SETUP.GSD"}), asked);
     const auto setup = Matching(csv, "System_exclusive");
     // MT-32: system 1, patches 1, rhythm 3, timbre temporary 16, patch memory 8, timbres 128;
-    // then the GS reset and three system blocks.
-    ASSERT_EQ(157u + 4u, setup.size());
+    // then the GS reset, three system blocks, ten messages for each of 16 parts, the voice
+    // reserve, the rhythm part's drum set again and four for each drum map.
+    ASSERT_EQ(157u + 1u + 3u + 160u + 1u + 1u + 8u, setup.size());
     EXPECT_EQ(0u, setup[0].find("2, 0, System_exclusive, 32, 65, 16, 22, 18, 16, 0, 0, "));
     EXPECT_NE(std::string::npos,
               setup[158].find("65, 16, 66, 18, 64, 0, 0, 0, 4, 0, 0, 127, 64, 64, 61, 247"));

@@ -46,7 +46,7 @@ std::vector<uint8_t> Build(const Song& song) {
         out[0x20E] = 4, out[0x20F] = 4;
         out[0x211] = uint8_t(song.playBias);
         Put(out, 0x298, song.gsd, 16);
-        Put(out, 0x2A8, "", 16);
+        Put(out, 0x2A8, song.gsdB, 16);
         Put(out, 0x2B8, song.cm6, 16);
         for (size_t index = 0; index < 8; ++index) {
             std::vector<uint8_t> body = song.userExclusives[index];
@@ -99,6 +99,35 @@ std::vector<uint8_t> Build(const Song& song) {
         }
     }
     return out;
+}
+
+std::vector<uint8_t> GsdFile() {
+    std::vector<uint8_t> file(0xA71, 0);
+    std::memcpy(file.data(), "COME ON MUSIC", 13);
+    std::memcpy(file.data() + 0x0E, "GS CONTROL 1.0", 14);
+    const uint8_t global[] = {0, 4, 0,    0,    0x7F, 0x40, 0x40,         // master
+                              4, 4, 0,    0x40, 0x40, 0,    0,            // reverb
+                              2, 0, 0x40, 0x08, 0x50, 0x03, 0x13, 0x00};  // chorus
+    std::memcpy(file.data() + 0x20, global, sizeof global);
+    for (int channel = 1; channel <= 16; ++channel) {
+        uint8_t* part = file.data() + 0x36 + (channel - 1) * 0x7A;
+        part[0x02] = uint8_t(channel - 1);
+        std::memset(part + 0x03, 1, 17);  // receive switches, poly
+        part[0x14] = channel == 10 ? 0 : 1;
+        part[0x15] = channel == 10 ? 1 : 0;
+        const uint8_t middle[] = {0x40, 0x08, 0,    100,  0x40, 0x40, 0x40,
+                                  0,    0x7F, 0x10, 0x11, 0,    0x28};
+        std::memcpy(part + 0x16, middle, sizeof middle);
+        std::memset(part + 0x23, 0x40, 8 + 12);  // tone modify, scale tuning
+        for (int source = 0; source < 6; ++source) std::memset(part + 0x37 + source * 11, 0x40, 3);
+        part[0x37 + 11] = 0x42;  // bend: two semitones
+        part[0x79] = 2;          // voice reserve
+    }
+    for (size_t entry = 0; entry < 2 * 83; ++entry) {
+        uint8_t* drum = file.data() + 0x7D6 + entry * 4;
+        drum[0] = 0x7F, drum[1] = 0x40, drum[2] = 0x7F, drum[3] = 0;
+    }
+    return file;
 }
 
 std::vector<std::string> CsvOfMidi(const std::vector<uint8_t>& midi) {

@@ -34,12 +34,16 @@ struct Song {
     int tempo = 120;
     int playBias = 0;
     std::string cm6;
-    std::string gsd;
+    std::string gsd;   // for port A on layouts with two ports
+    std::string gsdB;  // port B: RCP 3.0 / G36 and G18 only
     std::array<std::vector<uint8_t>, 8> userExclusives;
     std::vector<Track> tracks;
 };
 
 std::vector<uint8_t> Build(const Song& song);
+
+// A GS setup file (".gsd") holding a GS module's start state, every value within its range.
+std::vector<uint8_t> GsdFile();
 
 // The p1/p2 of a same-measure record pointing at event `index` of its track (2.x layout).
 Event SameMeasure2(int index);

@@ -14,10 +14,18 @@ the file with midicsv and checks it against what `--info` reports:
 Every song that has loops played twice is checked once more as a copy in which these loops are
 endless (tests/converter/make-endless.py): it must fade as above, and with `--loops 2 --fade 0`
 give the very bytes of the original.
-The level of a channel is M/16383 x V/127 x E/127: M the last universal master volume
-(F0 7F dev 04 01 lsb msb F7) on the port, default 16383; V the last volume (CC#7), default 100;
-E the last expression (CC#11), default 127. All tracks are merged in time order and the level
-is taken after all events of a tick; a track's port is its port meta event's (FF 21), else 0.
+The level of a channel is M x V/127 x E/127, every message that sets one of them counted:
+  M, the port's master volume, default full: the universal master volume
+    (F0 7F dev 04 01 lsb msb F7, lsb|msb<<7 / 16383), the GS master volume
+    (F0 41 dev 42 12 40 00 04 v sum F7, v/127) and the XG one (F0 43 1n 4C 00 00 04 v F7);
+  V, the channel's volume, default 100: CC#7, the GS part level (F0 41 dev 42 12 40 1x 19 v sum
+    F7; block x 0 is channel 10, 1-9 channels 1-9, A-F channels 11-16) and the XG part volume
+    (F0 43 1n 4C 08 part 0B v F7, part p on channel p);
+  E, the channel's expression, default 127: CC#11;
+  the GS reset (40 00 7F 00), GM System On (F0 7E dev 09 01 F7) and XG System On (00 00 7E 00)
+    set all three back to their defaults on every channel of the port.
+All tracks are merged in time order and the level is taken after all events of a tick; a
+track's port is its port meta event's (FF 21), else 0.
 
     tests/converter/fade-check.py CLI [CORPUS]
     tests/converter/fade-check.py --length FILE.mid   (prints how long the file plays, in s)
@@ -28,6 +36,7 @@ saying so, where midicsv is missing.
 """
 import os
 import re
+from fractions import Fraction
 import shutil
 import subprocess
 import sys
@@ -89,8 +98,14 @@ class Song:
         return max(e[0] for e in self.events)
 
 
+def matches(data, size, head):
+    """Whether the exclusive's bytes (after F0) are `size` long and start as `head` (None: any)."""
+    return len(data) == size and all(h is None or h == d for h, d in zip(head, data))
+
+
 class Levels:
-    """Master volume per port, volume and expression per channel, as the events set them."""
+    """Master volume per port (a share of full), volume and expression per channel, as the
+    events set them."""
 
     def __init__(self):
         self.master, self.volume, self.expression = {}, {}, {}
@@ -103,13 +118,31 @@ class Levels:
             elif number == 11:
                 self.expression[port, channel] = value
         elif kind == "System_exclusive":
-            data = [int(v) for v in values[1:]]  # without F0, with F7
-            if len(data) == 7 and data[0] == 0x7F and data[2:4] == [4, 1] and data[6] == 0xF7:
-                self.master[port] = data[4] | data[5] << 7
+            self.exclusive(port, [int(v) for v in values[1:]])  # without F0, with F7
+
+    def exclusive(self, port, data):
+        gs, xg = (0x41, None, 0x42, 0x12, 0x40), (0x43, None, 0x4C)
+        if matches(data, 7, (0x7F, None, 4, 1)) and data[6] == 0xF7:
+            self.master[port] = Fraction(data[4] | data[5] << 7, FULL_MASTER)
+        elif matches(data, 10, gs + (0, 4)):
+            self.master[port] = Fraction(data[7], 127)
+        elif matches(data, 8, xg + (0, 0, 4)) and data[1] >> 4 == 1:
+            self.master[port] = Fraction(data[6], 127)
+        elif matches(data, 10, gs) and data[5] >> 4 == 1 and data[6] == 0x19:
+            block = data[5] & 15
+            self.volume[port, 9 if block == 0 else block - 1 if block < 10 else block] = data[7]
+        elif matches(data, 8, xg + (8,)) and data[1] >> 4 == 1 and data[4] < 16 and data[5] == 11:
+            self.volume[port, data[4]] = data[6]
+        elif (matches(data, 5, (0x7E, None, 9, 1, 0xF7)) or matches(data, 10, gs + (0, 0x7F, 0))
+              or (matches(data, 8, xg + (0, 0, 0x7E, 0)) and data[1] >> 4 == 1)):
+            self.master.pop(port, None)
+            for levels in (self.volume, self.expression):
+                for key in [k for k in levels if k[0] == port]:
+                    del levels[key]
 
     def of(self, port, channel):
-        """The level as a whole number: M x V x E, full scale 16383 x 127 x 127."""
-        return (self.master.get(port, FULL_MASTER)
+        """The level, exactly: M x V x E, full scale 127 x 127."""
+        return (self.master.get(port, 1)
                 * self.volume.get((port, channel), DEFAULT_VOLUME)
                 * self.expression.get((port, channel), FULL_EXPRESSION))
 

@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     options.endlessLoopPasses = 1 + int(setting % 99);
     options.fadeSeconds = double(setting / 99 % 241) / 4;
     options.readControlFile = [&](const std::string&) { return EmbeddedControlFile(bytes, size); };
+    options.warning = [](const std::string& line) {
+        Check(!line.empty() && line.find('\n') == std::string::npos, "a warning is one line");
+    };
     int lastPercent = -1;
     options.progress = [&](int percent) {
         Check(percent >= lastPercent && percent <= 100, "progress rises from 0 to 100");

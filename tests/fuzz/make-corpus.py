@@ -190,3 +190,34 @@ if os.path.isdir(songs):
             with open(os.path.join(songs, name), "rb") as src, \
                     open(os.path.join(folder, name), "wb") as dst:
                 dst.write(src.read())
+
+
+def gs_setup():
+    """A GS setup file in a module's start state, but for one part's key shift out of range."""
+    gsd = bytearray(0xA71)
+    gsd[0:13] = b"COME ON MUSIC"
+    gsd[0x0E:0x1C] = b"GS CONTROL 1.0"
+    gsd[0x20:0x36] = bytes([0, 4, 0, 0, 0x7F, 0x40, 0x40, 4, 4, 0, 0x40, 0x40, 0, 0,
+                            2, 0, 0x40, 8, 0x50, 3, 0x13, 0])
+    for channel in range(16):
+        part = 0x36 + channel * 0x7A
+        gsd[part + 2] = channel
+        gsd[part + 3:part + 0x14] = bytes([1]) * 17
+        gsd[part + 0x14:part + 0x16] = bytes([0, 1] if channel == 9 else [1, 0])
+        gsd[part + 0x16:part + 0x23] = bytes([0x40, 8, 0, 100, 0x40, 0x40, 0x40, 0, 0x7F,
+                                              0x10, 0x11, 0, 0x28])
+        gsd[part + 0x23:part + 0x79] = bytes([0x40]) * 0x56
+        gsd[part + 0x79] = 2
+    gsd[0x36 + 2 * 0x7A + 0x16] = 0x70
+    gsd[0x7D6:0xA6E] = bytes([0x7F, 0x40, 0x7F, 0]) * (2 * 83)
+    return bytes(gsd)
+
+
+# The song's bytes after its own signature double as its control files in the target: a song
+# that names a GS setup file, followed by one, reaches the setup's reader.
+if os.path.isdir(songs):
+    with open(os.path.join(songs, "small-test-a.rcp"), "rb") as src, \
+            open(os.path.join(folder, "with-gs-setup.rcp"), "wb") as dst:
+        song = bytearray(src.read())
+        song[0x1D6:0x1E6] = b"SETUP.GSD".ljust(16)
+        dst.write(bytes(song) + gs_setup())

@@ -13,9 +13,10 @@ from helpfile import check_help  # noqa: E402
 from peimage import PeError, PeImage  # noqa: E402
 
 EXPECTED = {
-    "Vellacord.dll", "Vellacord.chm", "rcpcv.dll", "smfk32.dll", "sample.cfg", "README-ja.txt",
-    "README-en.txt",
+    "Vellacord.dll", "Vellacord.chm", "rcpcv.dll", "smfk32.dll", "vellacord-convert.exe",
+    "sample.cfg", "README-ja.txt", "README-en.txt",
 }
+BINARIES = ("Vellacord.dll", "rcpcv.dll", "smfk32.dll", "vellacord-convert.exe")
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
     "shell32.dll", "comdlg32.dll", "comctl32.dll", "msvcrt.dll",
@@ -64,14 +65,20 @@ def stand_in_marks(image, strings):
     return marks
 
 
-def check_library(findings, name, data, version):
+def check_binary(findings, name, data, version):
     try:
         image = PeImage(data)
     except PeError as error:
         findings.check(False, f"{name}: a PE image", str(error))
         return
-    findings.check(image.is_pe32_dll, f"{name}: a 32-bit (PE32, i386) DLL",
-                   f"machine {image.machine:#x}, magic {image.magic:#x}")
+    if name.endswith(".exe"):  # the command line, for a console window
+        findings.check(image.is_pe32_console_program,
+                       f"{name}: a 32-bit (PE32, i386) console program (subsystem 3)",
+                       f"machine {image.machine:#x}, magic {image.magic:#x}, subsystem "
+                       f"{image.subsystem}, characteristics {image.characteristics:#x}")
+    else:
+        findings.check(image.is_pe32_dll, f"{name}: a 32-bit (PE32, i386) DLL",
+                       f"machine {image.machine:#x}, magic {image.magic:#x}")
     try:
         resource = image.version_resource()
     except PeError as error:
@@ -163,10 +170,10 @@ def main(argv):
     findings.check(names == EXPECTED, "exact file list " + " ".join(sorted(EXPECTED)),
                    "missing: " + (" ".join(sorted(EXPECTED - names)) or "none") +
                    "; extra: " + (" ".join(sorted(names - EXPECTED)) or "none"))
-    for name in ("Vellacord.dll", "rcpcv.dll", "smfk32.dll"):
+    for name in BINARIES:
         if name in files:
             try:
-                check_library(findings, name, files[name], version)
+                check_binary(findings, name, files[name], version)
             except (PeError, ValueError, IndexError, struct.error) as error:
                 findings.check(False, f"{name}: a readable PE image", str(error))
     findings.check(files.get("sample.cfg", b"").strip() != b"", "sample.cfg: not empty",

@@ -1,12 +1,14 @@
 """Reads what the release check needs from a Windows PE image, with nothing but the standard
-library: the machine and kind of image, the exported names, the imported libraries and the
-version resource (the fixed version numbers and the string table)."""
+library: the machine and kind of image (a DLL, or a program and its subsystem), the exported
+names, the imported libraries and the version resource (the fixed version numbers and the
+string table)."""
 
 import struct
 
 MACHINE_I386 = 0x14C
 PE32_MAGIC = 0x10B
 IMAGE_FILE_DLL = 0x2000
+SUBSYSTEM_CONSOLE = 3
 RT_VERSION = 16
 FIXED_INFO_SIGNATURE = 0xFEEF04BD
 
@@ -29,6 +31,8 @@ class PeImage:
         self.characteristics = fields[6]
         optional = coff + 20
         (self.magic,) = self._unpack("<H", optional)
+        # The subsystem word sits at the same place in both kinds of optional header.
+        (self.subsystem,) = self._unpack("<H", optional + 68)
         # Data directories: 96 bytes into a PE32 optional header, 112 into a PE32+ one.
         dirs = optional + (96 if self.magic == PE32_MAGIC else 112)
         (count,) = self._unpack("<I", dirs - 4)
@@ -66,6 +70,15 @@ class PeImage:
             self.machine == MACHINE_I386
             and self.magic == PE32_MAGIC
             and bool(self.characteristics & IMAGE_FILE_DLL)
+        )
+
+    @property
+    def is_pe32_console_program(self):
+        return (
+            self.machine == MACHINE_I386
+            and self.magic == PE32_MAGIC
+            and not self.characteristics & IMAGE_FILE_DLL
+            and self.subsystem == SUBSYSTEM_CONSOLE
         )
 
     def exports(self):

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The release package's check, and a test that the check itself catches what it must: it passes
 # on the package, and fails on a package missing a file, on one whose text guide comes from
-# another version of the guide than its help file, and on one holding a stand-in converter in
-# place of the real one. Run after scripts/package.sh.
+# another version of the guide than its help file, on one holding a stand-in converter in place
+# of the real one, and on one with a library in the command line's place. Then the help file's
+# pages in chromium (tests/package/pages.py, with a page too wide to show that it fails
+# there), and the packaged command line under Wine (tests/package/wine-cli.sh). Run after
+# scripts/package.sh.
 #   tests/package/run.sh [dist/Vellacord-<version>-win32.zip]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -84,6 +87,13 @@ else
         "$(variant double rcpcv.dll "$WORK/double.dll")" "rcpcv.dll: not a stand-in"
 fi
 
+# A library in the command line's place: the package's program must be a console program.
+python3 -c 'import sys, zipfile
+sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("rcpcv.dll"))' "$ZIP" >"$WORK/not-a-program.exe"
+refused "package check fails on a DLL in the command line's place" \
+    "$(variant dll-as-program vellacord-convert.exe "$WORK/not-a-program.exe")" \
+    "vellacord-convert.exe: a 32-bit (PE32, i386) console program"
+
 # The shipped sample, as shipped (CR LF), must be a configuration the post-processor accepts:
 # run the native command line with it on a one-note song.
 CLI=$ROOT/build/native/vellacord-convert
@@ -104,18 +114,45 @@ EOF
     else fail "the packaged sample.cfg is accepted" "$out"; fi
 fi
 
-# The command-line converter is not packaged, but carries the same version resource.
-EXE=$ROOT/build/win32/vellacord-convert.exe
-if [ -f "$EXE" ]; then
-    found=$(python3 -c '
-import sys
-sys.path.insert(0, sys.argv[1])
-from peimage import PeImage
-resource = PeImage(open(sys.argv[2], "rb").read()).version_resource()
-print(resource and ".".join(map(str, resource[0])), resource and resource[2].get("CompanyName"))
-' "$ROOT/tests/package" "$EXE")
-    want="$(basename "$ZIP" | sed 's/^Vellacord-\(.*\)-win32\.zip$/\1/').0 Vellacord"
-    if [ "$found" = "$want" ]; then ok "vellacord-convert.exe: version resource $want"
-    else fail "vellacord-convert.exe: version resource" "found '$found', want '$want'"; fi
+# The help file's pages in a browser engine, 800 px wide: nothing runs off a page, pictures
+# load, links lead somewhere; a screenshot of each page for a person to look at.
+SHOTS=$ROOT/build/package/pages
+if python3 "$ROOT/tests/package/pages.py" "$ZIP" "$SHOTS" >"$WORK/pages.txt" 2>&1; then
+    ok "help pages laid out 800 px wide by chromium: $(grep -c 'runs off' "$WORK/pages.txt") \
+pages fit, screenshots in ${SHOTS#"$ROOT"/}"
+else
+    fail "help pages in chromium" "$(grep '^FAIL' "$WORK/pages.txt" | tr '\n' ' ')"
 fi
+# ... and the same check fails on a page holding a line wider than the page.
+mkdir -p "$WORK/wide"
+python3 -c '
+import os, sys, zipfile
+sys.path.insert(0, sys.argv[1])
+from helpfile import read_chm
+members = read_chm(zipfile.ZipFile(sys.argv[2]).read("Vellacord.chm"), sys.argv[3])
+for name, data in members.items():
+    if name.endswith((".html", ".css")) or name.startswith("images/"):
+        os.makedirs(os.path.dirname(os.path.join(sys.argv[3], "pages", name)), exist_ok=True)
+        if name == "en06.html":
+            wide = b"<pre style=\"white-space:pre\">" + b"x" * 200 + b"</pre>"
+            data = data.replace(b"<h1>", wide + b"<h1>", 1)
+        open(os.path.join(sys.argv[3], "pages", name), "wb").write(data)
+' "$ROOT/tests/package" "$ZIP" "$WORK/wide"
+if python3 "$ROOT/tests/package/pages.py" "$WORK/wide/pages" >"$WORK/wide.txt" 2>&1; then
+    fail "help page check fails on a page wider than 800 px" "the check passed"
+elif grep '^FAIL' "$WORK/wide.txt" | grep -q '^FAIL en06.html: nothing runs off'; then
+    ok "help page check fails on a page wider than 800 px"
+else
+    fail "help page check fails on a page wider than 800 px" \
+        "$(grep '^FAIL' "$WORK/wide.txt" | tr '\n' ' ')"
+fi
+
+# The packaged command line runs under Wine.
+while IFS= read -r line; do
+    case $line in
+        "ok   "*) ok "${line#ok   }" ;;
+        "FAIL "*) line=${line#FAIL }; fail "${line%%: *}" "${line#*: }" ;;
+        *) echo "    $line" ;;
+    esac
+done < <("$ROOT/tests/package/wine-cli.sh" "$ZIP" 2>&1)
 finish

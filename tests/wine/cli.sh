@@ -2,7 +2,9 @@
 # The command line under Wine in the default locale (code page 1252): a song in a folder whose
 # name holds Japanese characters is converted, its output replaced, a folder refused as the
 # output, and --info and the messages print the song's title and the file names readable, both
-# redirected (UTF-8) and on a console; the folder then converts into an output folder. One ok/FAIL line per check, then "N passed, N failed".
+# redirected (UTF-8) and on a console; the folder then converts into an output folder, and a
+# song is never written over by its own conversion. One ok/FAIL line per check, then "N passed,
+# N failed".
 # Usage: tests/wine/cli.sh [build]
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -59,4 +61,7 @@ check "a message names a Japanese file readably" "$([ $status = 1 ] && [ "$out" 
 
 out=$(convert --jobs 2 --out-dir 'C:\出力' 'C:\曲集'); status=$?
 check "a Japanese folder converts into an output folder of the same layout" "$([ $status = 0 ] && [ "$out" = '1 converted, 0 skipped (output present), 0 failed' ] && [ "$(head -c 4 "$DRIVE/出力/表ソ/グランド.mid")" = MThd ]; echo $?)" "exit $status: $out"
+mkdir -p "$DRIVE/同じ" && cp "$SONG" "$DRIVE/同じ/song.mid"
+out=$(convert --force --out-dir 'c:\同じ' 'C:\同じ'); status=$?
+check "a song under a MIDI name is never written over by its own conversion" "$([ $status = 1 ] && cmp -s "$SONG" "$DRIVE/同じ/song.mid" && grep -qF 'is one of the songs of this run' <<<"$out"; echo $?)" "exit $status: $out"
 finish
