@@ -32,9 +32,10 @@ struct Options {
     // How often an endless loop (count 0, or 255 which songs use the same way) plays before the
     // song fades out, or ends when there is no fade.
     int endlessLoopPasses = 2;
-    // Seconds over which a song with an endless loop fades to silence after its last pass, the
-    // loops playing on meanwhile; 0 ends such a song at the end of the last pass. Up to 600;
-    // anything else is refused with an Error.
+    // Seconds over which a song with an endless loop fades to silence once every endless loop has
+    // played its passes and every track without one has ended, the loops playing on meanwhile;
+    // with 0 each loop plays its passes, its track goes on after it, and the song ends with its
+    // longest track. Up to 600; anything else is refused with an Error.
     double fadeSeconds = 10.0;
     // Whether the CM6/GSD control files named by the song are looked for and sent as setup.
     bool controlFiles = true;
