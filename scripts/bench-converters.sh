@@ -115,14 +115,14 @@ if unshare -rm "$work/timidity-env" true 2>/dev/null; then
     timidity_config="an empty configuration in a private namespace (no instruments)"
 else
     timidity_env=()
-    timidity_config="the system configuration (no private namespace could be made)"
+    timidity_config="its system configuration and an empty one (no private namespace could be made)"
 fi
 # One pass of timidity over the corpus songs, one process per song: prints the seconds it took.
 cat >"$work/timidity-pass" <<SH
 #!/bin/bash
 start=\$EPOCHREALTIME
 for song in "\$@"; do
-    timidity -Om -o "$work/ref.mid" "\$song" >/dev/null 2>&1 || exit 1
+    timidity -c "$work/empty.cfg" -Om -o "$work/ref.mid" "\$song" >/dev/null 2>&1 || exit 1
 done
 awk -v a="\$start" -v b="\$EPOCHREALTIME" 'BEGIN { print b - a }'
 SH
@@ -134,7 +134,7 @@ direct_wall=0
 direct_cpu=0
 for song in "${songs[@]}"; do
     "${timidity_env[@]}" /usr/bin/time -f '%e %U %S' -o "$work/direct" \
-        timidity -Om -o "$work/ref.mid" "$song" >/dev/null 2>"$work/timidity.err" || {
+        timidity -c "$work/empty.cfg" -Om -o "$work/ref.mid" "$song" >/dev/null 2>"$work/timidity.err" || {
         echo "bench-converters: timidity failed on $song:"
         cat "$work/timidity.err"
         exit 1
@@ -149,7 +149,7 @@ if awk -v w="$direct_ms" -v c="$direct_cpu_ms" 'BEGIN { exit !(w - c > 200) }'; 
     printf 'bench-converters: timidity waits: %.0f ms a song, of which %.0f ms of CPU time, with %s.\n' \
         "$direct_ms" "$direct_cpu_ms" "$timidity_config"
     echo "  It pauses a second after an error in its configuration; what it said:"
-    "${timidity_env[@]}" timidity -Om -o "$work/ref.mid" "${songs[0]}" 2>&1 >/dev/null | head -3 | sed 's/^/    /'
+    "${timidity_env[@]}" timidity -c "$work/empty.cfg" -Om -o "$work/ref.mid" "${songs[0]}" 2>&1 >/dev/null | head -3 | sed 's/^/    /'
     echo "  Such a baseline measures the pause, not a conversion: no figures are printed."
     exit 1
 fi

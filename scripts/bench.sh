@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures what the plug-in costs the player: the real DLL in the stand-in host under Wine,
-# each figure against a baseline taken in the same run (see standins/host/BenchSteps.cpp),
-# printed with its target. A measuring command, not a test: it fails only when a run cannot
+# each figure against the work that call is required to do, made by the host itself in the same
+# process and interleaved with it (see standins/host/BenchSteps.cpp and docs/benchmarks.md),
+# printed with its target, then the native converter benchmarks; one block, ready to paste. A measuring command, not a test: it fails only when a run cannot
 # be carried out, never because a target was missed.
 # Usage: scripts/bench.sh [--no-build] [--plug-in-only]
 #   --no-build      measure what is built
