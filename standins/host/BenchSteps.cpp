@@ -130,10 +130,9 @@ std::string Setting(const std::string& file, const char* section, const std::str
     return value;
 }
 
-// Every entry of a converter library looked up as a binding does: the plain name, then the
-// underscore form where the plain one is missing.
-// Loads a converter library by its full path, looks its entries up and frees it: the probe a
-// start makes of each switched-on converter.
+// Loads a converter library by its full path, looks its entries up as a binding does (the plain
+// name, then the underscore form where the plain one is missing) and frees it: the probe a start
+// makes of each switched-on converter.
 template <std::size_t N>
 void Probe(const std::string& path, const char* const (&names)[N]) {
     const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -182,14 +181,15 @@ std::int64_t RequiredStart(const std::string& pluginIni) {
     static const char* const settingKeys[] = {"Cache",    "RCPCV",    "SMFKnife", "SMFKConfig",
                                               "SMFKCh10", "SMFKBank", "SMFKMac",  "SMFKCC64"};
     static const std::string folder = HostFolder();
-    static const ATOM windowClass = [] {
+    // Registered once, as the plug-in's own class outlives its windows.
+    static const bool registered = [] {
         WNDCLASSA wc{};
         wc.lpfnWndProc = QuietWindowProc;
         wc.hInstance = ::GetModuleHandleA(nullptr);
         wc.lpszClassName = "VellacordBenchBaseline";
-        return ::RegisterClassA(&wc);
+        return ::RegisterClassA(&wc) != 0;
     }();
-    (void)windowClass;
+    if (!registered) return -1;
 
     const std::int64_t start = Ticks();
     const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "Vellacord benchmark baseline");
