@@ -44,7 +44,24 @@ std::string LowerCase(const std::string& text) {
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+    // Compared in place: the cache looks up every song the host plays in its lists, and a copy
+    // of both texts per entry cost more than the existence check the lookup exists for.
+    if (a.size() != b.size()) return false;
+    const bool dbcs = Is932();
+    const auto upper = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (dbcs && IsLead932(x)) {
+            // A double-byte character matches only itself; its trail byte is never folded.
+            if (y != x || i + 1 == a.size()) return y == x;
+            ++i;
+            if (a[i] != b[i]) return false;
+            continue;
+        }
+        if (upper(x) != upper(y)) return false;
+    }
+    return true;
 }
 
 std::size_t LastDelimiter(const std::string& text, const std::string& delimiters) {

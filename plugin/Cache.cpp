@@ -79,7 +79,7 @@ const char* TVellacord::Convert(const char* Path) {
     return chained ? SourcePath.c_str() : Path;
 }
 
-std::string TVellacord::LookupCache(const std::string& Source, bool& Hit) {
+const std::string& TVellacord::LookupCache(const std::string& Source, bool& Hit) {
     auto& os = platform::Os();
     Hit = false;
     if (FlushPending) {
@@ -114,7 +114,7 @@ std::string TVellacord::LookupCache(const std::string& Source, bool& Hit) {
     } while (CacheList.IndexOf(name) >= 0 || (os.FileExists(name) && !os.DeleteFile(name)));
     SourceList.Insert(0, Source);
     CacheList.Insert(0, name);
-    return name;
+    return CacheList[0];
 }
 
 void TVellacord::FlushCache() {

@@ -69,7 +69,9 @@ class TVellacord {
 
     // ---- play-file conversion and cache ----
     const char* OpenPlayFile(const char* Path);
-    std::string LookupCache(const std::string& Source, bool& Hit);
+    // The entry's path in the cache list: valid until the list next changes. Copied by the
+    // caller into a text of its own, so that a hit allocates nothing.
+    const std::string& LookupCache(const std::string& Source, bool& Hit);
     void FlushCache();
 
     // ---- the plug-in's menu in the host ----

@@ -56,13 +56,12 @@
 // Benchmarks (BenchSteps.cpp); each prints "bench: <figure> ..." lines with medians in ns
 //   bench-hit <song> <rounds> <batch>   time _pinOpenPlayFile of a cached song against a bare
 //                          GetFileAttributesA of the file it answers, interleaved
-//   bench-miss <rounds> <song>...   play the songs in turn, each play a miss; the plug-in's own
-//                          time is the total less what the converters report as theirs
-//   bench-miss-direct <rounds> <config> <song>...   play the songs in turn, each a miss through
-//                          the real converters beside the host, against the host calling the
-//                          same library functions on the same song directly (interleaved)
-//   bench-start <rounds>   time _pinRun (then _pinAbort, untimed) against a bare client making
-//                          only the calls a start needs to the host's own server
+//   bench-miss <label> <rounds> <config> <song>...   play the songs in turn, each a miss
+//                          through the converters beside the host, against the host making
+//                          the required work itself (two evictions, the song's configuration
+//                          key, the four library calls with <config>, a check of each file)
+//   bench-start <rounds>   time _pinRun (then _pinAbort, untimed) against the host making the
+//                          work a start is required to do itself (host link, settings, probes)
 //   bench-memory <plays> <first> <prefix> <count> <suffix>   play <prefix><i><suffix> for i
 //                          going round 0..count-1; private bytes after <first> and after <plays>
 // Following conversions (ConversionSteps.cpp)
