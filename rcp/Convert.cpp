@@ -141,6 +141,14 @@ smf::Track Conductor(const Header& header) {
     return conductor;
 }
 
+// A name as stored in the song, fit for one line of a report: control characters, which a
+// damaged header may hold, shown as '?'. Code page 932 trail bytes are never below 0x40.
+std::string Shown(std::string name) {
+    for (char& c : name)
+        if (uint8_t(c) < 0x20 || uint8_t(c) == 0x7F) c = '?';
+    return name;
+}
+
 // The control files' messages, in a track of their own ahead of the music: each one leaves the
 // wire time it needs plus the device's processing pause. Returns the ticks the music moves on.
 int64_t AddSetup(smf::File& file, const Header& header, const Options& options) {
@@ -174,7 +182,7 @@ int64_t AddSetup(smf::File& file, const Header& header, const Options& options) 
             problem = std::move(gsd.problem);
         }
         if (!problem.empty() && options.warning)
-            options.warning("control file " + source.name + ": " + problem);
+            options.warning("control file " + Shown(source.name) + ": " + problem);
         for (const SetupMessage& message : messages) {
             const uint32_t tick = uint32_t(std::ceil(micros / microsPerTick));
             if (source.port != currentPort) {

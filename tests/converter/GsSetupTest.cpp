@@ -267,6 +267,18 @@ TEST(GsSetup, DamagedFilesAreNamedAndTheSongStillPlays) {
         EXPECT_NE(std::string::npos, conversion.warnings[0].find("SETUP.GSD"))
             << conversion.warnings[0];
     }
+    {  // a damaged header's name, control characters and all, still makes one line
+        testsong::Song song;
+        song.gsd = "A\nB.GSD";
+        song.tracks = {{0, 0, 0, false, "", {{60, 10, 5, 100}}}};
+        rcp::Options options;
+        std::vector<std::string> lines;
+        options.readControlFile = [&](const std::string&) -> std::optional<Bytes> { return cut; };
+        options.warning = [&](const std::string& line) { lines.push_back(line); };
+        testsong::Csv(testsong::Build(song), options);
+        ASSERT_EQ(1u, lines.size());
+        EXPECT_EQ(0u, lines[0].find("control file A?B.GSD: ")) << lines[0];
+    }
     const Conversion noCm6 =
         Convert(rcp::SongInfo::Variant::Rcp2, {{"SOUNDS.CM6", Bytes(0x5849, 0)}});
     ASSERT_EQ(1u, noCm6.warnings.size());
