@@ -74,6 +74,9 @@ std::string Machine::customName(int slot) const {
     const auto& stored = customNames_[slot];
     std::string name(stored.begin(), stored.end());
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+    // The name goes into one-line reports: control characters written to it show as '?'.
+    for (char& c : name)
+        if (uint8_t(c) < 0x20 || uint8_t(c) == 0x7F) c = '?';
     return name;
 }
 

@@ -101,6 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return 0;
     }
     Check(report && !report->empty(), "an MT-32 song is reported");
+    for (const std::string& line : *report)
+        Check(!line.empty() && line.find_first_of("\r\n") == std::string::npos,
+              "a report line is one line");
     try {
         smf::Write(file);
     } catch (const smf::FormatError&) {
