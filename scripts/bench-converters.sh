@@ -38,7 +38,7 @@ command -v timidity >/dev/null || { echo "bench-converters: timidity is not inst
 [ -d "$corpus" ] || { echo "bench-converters: no corpus at $corpus"; exit 1; }
 build="g++ -std=c++17 -O2 -DNDEBUG"
 $build -pthread -static -I"$root" "$root"/smf/*.cpp "$root"/rcp/*.cpp "$root"/knife/*.cpp \
-    "$root"/cli/*.cpp "$root"/cli/posix/*.cpp "$root"/dll/common/FileNames.cpp \
+    "$root"/mt32/*.cpp "$root"/cli/*.cpp "$root"/cli/posix/*.cpp "$root"/dll/common/FileNames.cpp \
     -o "$work/vellacord-convert" || { echo "bench-converters: the -O2 build failed"; exit 1; }
 # The converter alone, in one process: no start-up or file costs in the time per MB.
 cat >"$work/inprocess.cpp" <<'CPP'
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     std::printf("%.2f %zu\n", seconds * 1000 / (double(converted) / 1048576), out);
 }
 CPP
-$build -I"$root" "$work/inprocess.cpp" "$root"/smf/*.cpp "$root"/rcp/*.cpp \
+$build -I"$root" "$work/inprocess.cpp" "$root"/smf/*.cpp "$root"/rcp/*.cpp "$root"/mt32/*.cpp \
     -o "$work/inprocess" || { echo "bench-converters: the in-process build failed"; exit 1; }
 # The machine's own gain from a second thread at the time of the run, on pure computation, so
 # that a shared machine's missing core is told apart from ours.

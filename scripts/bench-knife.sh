@@ -19,6 +19,7 @@ echo "bench-knife: run of $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores ($c
     "build: $build (g++ $(g++ -dumpversion)), commit $commit"
 $build -I"$root" "$root"/cli/*.cpp "$root"/cli/posix/*.cpp \
     "$root"/dll/common/FileNames.cpp "$root"/rcp/*.cpp "$root"/smf/*.cpp "$root"/knife/*.cpp \
+    "$root"/mt32/*.cpp \
     -o "$work/vellacord-convert" || { echo "bench-knife: build failed"; exit 1; }
 
 python3 - "$work/big.mid" "$work/tiny.mid" <<'PY'
