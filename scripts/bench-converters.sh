@@ -156,10 +156,12 @@ fi
 
 # One batch run with N workers into a new folder: prints its seconds; its peak memory in KB goes
 # to $work/rss. The folders are removed only at the end: deleting a thousand files keeps the
-# file system busy for a while after, which would fall on the next run.
+# file system busy for a while after, which would fall on the next run; for the same reason the
+# last run's files are written back to the disk before the clock starts.
 batch() {
     local start out
     out=$(mktemp -d "$work/out.XXXXXX")
+    sync
     start=$(now)
     /usr/bin/time -f %M -o "$work/rss" "$convert" --loops 1 --jobs "$1" --out-dir "$out" \
         "$work/songs" >/dev/null || { echo "bench-converters: the batch run failed" >&2; exit 1; }
@@ -178,11 +180,17 @@ timidity_passes=2
 rounds=5
 : >"$work/rounds"
 : >"$work/peak"
-for _ in $(seq $rounds); do
+for round in $(seq $rounds); do
     spin1=$(seconds_of "$work/spin" 1) || exit 1
     spin2=$(seconds_of "$work/spin" 2) || exit 1
-    jobs1=$(batch 1) || exit 1
-    jobs2=$(batch 2) || exit 1
+    # One and two workers take turns at going first.
+    if [ $((round % 2)) = 1 ]; then
+        jobs1=$(batch 1) || exit 1
+        jobs2=$(batch 2) || exit 1
+    else
+        jobs2=$(batch 2) || exit 1
+        jobs1=$(batch 1) || exit 1
+    fi
     jobsn=$(batch "$cores") || exit 1
     cat "$work/rss" >>"$work/peak"
     timidity=0
