@@ -11,6 +11,7 @@
 #include "mt32/Machine.h"
 #include "mt32/Presets.h"
 #include "mt32/Synth.h"
+#include "smf/Resets.h"
 
 namespace mt32 {
 namespace {
@@ -50,12 +51,9 @@ class Ports {
 
 // A reset that would undo the rendering: the song's own GS reset or GM System On.
 bool IsDeviceReset(const smf::Event& event) {
-    const std::vector<uint8_t>& d = event.data;
     if (event.status != 0xF0) return false;
-    const bool gsReset = d.size() == 10 && d[0] == 0x41 && d[2] == 0x42 && d[3] == 0x12 &&
-                         d[4] == 0x40 && d[5] == 0x00 && d[6] == 0x7F;
-    const bool gmOn = d.size() == 5 && d[0] == 0x7E && d[2] == 0x09 && d[3] == 0x01;
-    return gsReset || gmOn;
+    const auto reset = smf::ResetIn(event.data.data(), event.data.size());
+    return reset == smf::DeviceReset::GsReset || reset == smf::DeviceReset::GmSystemOn;
 }
 
 std::string PartName(int part) {

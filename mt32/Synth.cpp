@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rcp/ControlFiles.h"
+#include "smf/Resets.h"
 
 namespace mt32 {
 namespace {
@@ -35,9 +36,9 @@ Synth::Synth(Target target) : target_(target) {
 }
 
 smf::Event Synth::Reset() const {
-    if (target_ == Target::GS)
-        return {0, 0xF0, 0, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}};
-    return {0, 0xF0, 0, {0x7E, 0x7F, 0x09, 0x01, 0xF7}};
+    return {0, 0xF0, 0,
+            smf::ResetBytes(target_ == Target::GS ? smf::DeviceReset::GsReset
+                                                  : smf::DeviceReset::GmSystemOn)};
 }
 
 void Synth::Rpn(int channel, int lsb, int valueMsb, int valueLsb, uint32_t tick,

@@ -18,6 +18,8 @@
 #include <map>
 #include <optional>
 
+#include "smf/Resets.h"
+
 namespace rcp {
 namespace {
 
@@ -40,16 +42,13 @@ std::optional<LevelChange> ExclusiveLevel(const std::vector<uint8_t>& data) {
     const size_t size = data.size();
     if (size == 7 && data[0] == 0x7F && data[2] == 0x04 && data[3] == 0x01 && data[6] == 0xF7)
         return LevelChange{LevelChange::Master, 0, (data[4] | data[5] << 7) / double(kFullMaster)};
-    if (size == 5 && data[0] == 0x7E && data[2] == 0x09 && data[3] == 0x01 && data[4] == 0xF7)
-        return LevelChange{LevelChange::Reset};  // GM System On
+    if (smf::ResetIn(data.data(), size)) return LevelChange{LevelChange::Reset};
     // GS, one byte set: 41 dev 42 12 address(3) value checksum F7.
     if (size == 10 && data[0] == 0x41 && data[2] == 0x42 && data[3] == 0x12 && data[9] == 0xF7 &&
         data[4] == 0x40) {
         const int block = data[5] & 0x0F, value = data[7];
         if (data[5] == 0x00 && data[6] == 0x04)
             return LevelChange{LevelChange::Master, 0, value / 127.0};
-        if (data[5] == 0x00 && data[6] == 0x7F && value == 0)
-            return LevelChange{LevelChange::Reset};
         // Part level is the part's channel volume; block 0 is channel 10, 1-9 channels 1-9.
         if ((data[5] & 0xF0) == 0x10 && data[6] == 0x19)
             return LevelChange{LevelChange::Volume,
@@ -62,8 +61,6 @@ std::optional<LevelChange> ExclusiveLevel(const std::vector<uint8_t>& data) {
     if (size == 8 && data[0] == 0x43 && (data[1] & 0xF0) == 0x10 && data[2] == 0x4C &&
         data[7] == 0xF7) {
         const int value = data[6];
-        if (data[3] == 0x00 && data[4] == 0x00 && data[5] == 0x7E && value == 0)
-            return LevelChange{LevelChange::Reset};  // XG System On
         if (data[3] == 0x00 && data[4] == 0x00 && data[5] == 0x04)
             return LevelChange{LevelChange::Master, 0, value / 127.0};
         if (data[3] == 0x08 && data[4] < 16 && data[5] == 0x0B)  // part volume

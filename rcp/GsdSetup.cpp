@@ -3,6 +3,7 @@
 #include <string>
 
 #include "rcp/ControlFiles.h"
+#include "smf/Resets.h"
 
 namespace rcp {
 namespace {
@@ -145,8 +146,7 @@ GsdSetupResult GsdSetup(const std::vector<uint8_t>& file) {
     };
 
     // The settings are meant for a module in its GS start state: reset it first.
-    out.push_back(
-        {{0x41, 0x10, kGsModel, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}, kResetPauseMicros});
+    out.push_back({smf::ResetBytes(smf::DeviceReset::GsReset), kResetPauseMicros});
     const uint8_t* system = file.data() + kSystem;
     if (AllInRange(system, kSystemValues))
         Send(out, RolandAddress(0x40, 0x00, 0x00), system, 7);
